@@ -1,0 +1,105 @@
+#include "header/table_header.h"
+
+#include <cstring>
+
+#include "header/column_table.h"
+#include "main/output_stream.h"
+#include "main/run_control.h"
+
+bool swapBytes = false;
+
+namespace {
+
+// One column definition as the scans store it; each field is a C string.
+struct ColumnDefinition {
+  char name[17];
+  char type[2];
+  char count[20];
+  char key[2];
+  char description[80];
+  char valueTable[13];
+  char thematicIndex[13];
+};
+
+// Preamble and byte order: 4 length bytes (not used), then "L;", "M;" or
+// a bare ";" for little-endian.
+void readByteOrder(std::FILE* table) {
+  char length[4];
+  char order[2];
+  if (std::fscanf(table, "%4c%1[lLmM;]", length, order) != 2) invalidTableExit();
+  if (order[0] == ';') return;
+  if (std::getc(table) != ';') invalidTableExit();
+  swapBytes = order[0] == 'M' || order[0] == 'm';
+}
+
+// Table description and narrative table name: checked, then dropped.
+void readTableNames(std::FILE* table) {
+  char description[80];
+  if (std::fscanf(table, "%79[^;]%*[^;]", description) != 1) invalidTableExit();
+  char narrativeStart[2];
+  if (std::fscanf(table, "%*[;\t ]%1[_A-Za-z-]", narrativeStart) != 1) invalidTableExit();
+  char narrativeRest[12];
+  (void)std::fscanf(table, "%11[_A-Za-z0-9.]", narrativeRest);
+  // Also takes the ";" that would close an empty column list.
+  (void)std::fscanf(table, "%*[; \t]");
+}
+
+// Reads one definition "name=T,count,K,description,table,index,:".
+// An empty description is not seen: the separators before it are all taken
+// at once, so the later fields shift into its place.
+void readColumnDefinition(std::FILE* table, ColumnDefinition& column) {
+  if (std::fscanf(table, "%16[ _A-Za-z0-9$%/.-]%*[ \t=]", column.name) != 1) invalidTableExit();
+  // A count of more than 19 characters leaves a count character where the
+  // separator must be, so the scan stops short.
+  if (std::fscanf(table, "%1[TFRSICBZYDXK]%*[ \t,]%19[0-9*]%*[ \t,]%1[FUPN]%*[ \t,]", column.type,
+                  column.count, column.key) != 3)
+    invalidTableExit();
+  column.description[0] = '\0';
+  (void)std::fscanf(table, "%79[^,]%*[^,]", column.description);
+  if (std::fscanf(table, "%*[, \t]%12[_A-Za-z0-9.-]%*[, \t]%12[_A-Za-z0-9.-]%*[, \t]",
+                  column.valueTable, column.thematicIndex) != 2)
+    invalidTableExit();
+  if (std::getc(table) != ':') invalidTableExit();
+}
+
+// Writes "\n%-16s=%c,%3s,%c,%s,%s,%s,:" for one definition. Fields are
+// strings as stored, so a zero byte ends a description early.
+void echoColumn(const ColumnDefinition& column) {
+  OutputStream& out = standardOutput;
+  putChar(out, '\n');
+  putText(out, column.name);
+  for (size_t n = std::strlen(column.name); n < 16; ++n) putChar(out, ' ');
+  putChar(out, '=');
+  putChar(out, column.type[0]);
+  putChar(out, ',');
+  for (size_t n = std::strlen(column.count); n < 3; ++n) putChar(out, ' ');
+  putText(out, column.count);
+  putChar(out, ',');
+  putChar(out, column.key[0]);
+  putChar(out, ',');
+  putText(out, column.description);
+  putChar(out, ',');
+  putText(out, column.valueTable);
+  putChar(out, ',');
+  putText(out, column.thematicIndex);
+  putText(out, ",:");
+}
+
+}  // namespace
+
+void readTableHeader(std::FILE* table) {
+  readByteOrder(table);
+  readTableNames(table);
+  putText(standardOutput, "\n**DCWcolumns ====================\n");
+  for (;;) {
+    int c = std::getc(table);
+    if (c == ';') break;
+    if (c == EOF) invalidTableExit();
+    std::ungetc(c, table);
+    ColumnDefinition column;
+    readColumnDefinition(table, column);
+    echoColumn(column);
+    addColumn(column.type[0], column.count);
+  }
+  putText(standardOutput, ";\n");
+}

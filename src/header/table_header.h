@@ -1,0 +1,13 @@
+// The text header at the start of a table: byte order, table description,
+// narrative table name and column definitions.
+#pragma once
+
+#include <cstdio>
+
+// Set when the table is big-endian.
+extern bool swapBytes;
+
+// Reads and checks the header, writes the column section to standard output
+// and enters every column into the column table. Leaves the stream on the
+// first data byte; takes the invalid-table exit on any mismatch.
+void readTableHeader(std::FILE* table);

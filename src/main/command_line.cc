@@ -1,0 +1,33 @@
+#include "main/command_line.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "main/run_control.h"
+
+int32_t firstRec = -1;
+int32_t lastRec = 99999;
+
+namespace {
+
+// Converts an option value like "%ld" does: leading blanks, a sign, digits,
+// anything after them ignored. No digit, or a value outside 32 bits, is a
+// usage error.
+int32_t optionValue(const char* word) {
+  long value = 0;
+  if (std::sscanf(word, "%ld", &value) != 1) usageExit();
+  if (value < INT32_MIN || value > INT32_MAX) usageExit();
+  return static_cast<int32_t>(value);
+}
+
+}  // namespace
+
+void readRecordRange(int argc, char** argv) {
+  // The word before the path and the path itself are never options, so an
+  // option always has its value word after it.
+  for (int i = 1; i <= argc - 3; ++i) {
+    if (std::strcmp(argv[i], "-f") == 0) firstRec = optionValue(argv[i + 1]);
+    if (std::strcmp(argv[i], "-l") == 0) lastRec = optionValue(argv[i + 1]);
+  }
+  if (lastRec < firstRec) usageExit();
+}

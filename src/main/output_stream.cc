@@ -1,0 +1,32 @@
+#include "main/output_stream.h"
+
+OutputStream standardOutput;
+OutputStream discardSink;
+
+void openOutputStreams() {
+  standardOutput.file = stdout;
+  standardOutput.failed = false;
+  standardOutput.used = 0;
+  discardSink.file = nullptr;
+  discardSink.used = 0;
+}
+
+void flushOutput(OutputStream& out) {
+  if (out.used == 0 || discards(out)) return;
+  if (!out.failed && std::fwrite(out.buffer, 1, out.used, out.file) != out.used)
+    out.failed = true;
+  out.used = 0;
+}
+
+void putBytes(OutputStream& out, const char* text, size_t n) {
+  if (discards(out)) return;
+  while (n > 0) {
+    reserveOutput(out);
+    size_t room = OUTPUT_BUFFER_SIZE - out.used;
+    if (room > n) room = n;
+    std::memcpy(out.buffer + out.used, text, room);
+    out.used += room;
+    text += room;
+    n -= room;
+  }
+}

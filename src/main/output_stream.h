@@ -1,0 +1,75 @@
+// Buffered text output for the dump, and the discard sink for rows outside
+// the record range.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "rows/number_text.h"
+
+// Text is gathered here and handed to the file in large blocks.
+constexpr size_t OUTPUT_BUFFER_SIZE = 1 << 16;
+
+// An output stream of the dump. With no file it is a discard sink: every put
+// returns at once, so discarded rows cost no formatting.
+struct OutputStream {
+  std::FILE* file = nullptr;
+  bool failed = false;  // a write to the file came up short
+  size_t used = 0;
+  // The slack past OUTPUT_BUFFER_SIZE holds one number's text without a check.
+  char buffer[OUTPUT_BUFFER_SIZE + 512];
+};
+
+// The dump on standard output, and the sink for rows outside the range.
+extern OutputStream standardOutput;
+extern OutputStream discardSink;
+
+// Points standardOutput at stdout and empties both streams.
+void openOutputStreams();
+
+// Hands the buffered text to the file; records a short write in `failed`.
+void flushOutput(OutputStream& out);
+
+// True when everything written to out is dropped.
+inline bool discards(const OutputStream& out) { return out.file == nullptr; }
+
+// Makes sure the buffer has room for one number's text (at most the slack).
+inline void reserveOutput(OutputStream& out) {
+  if (out.used >= OUTPUT_BUFFER_SIZE) flushOutput(out);
+}
+
+inline void putChar(OutputStream& out, char c) {
+  if (discards(out)) return;
+  reserveOutput(out);
+  out.buffer[out.used++] = c;
+}
+
+// Writes n bytes, zero bytes included.
+void putBytes(OutputStream& out, const char* text, size_t n);
+
+inline void putText(OutputStream& out, const char* text) {
+  putBytes(out, text, std::strlen(text));
+}
+
+// "%d" text of v.
+inline void putInt(OutputStream& out, int32_t v) {
+  if (discards(out)) return;
+  reserveOutput(out);
+  out.used = writeInt(out.buffer + out.used, v) - out.buffer;
+}
+
+// "%ld" text of a 64-bit v.
+inline void putInt64(OutputStream& out, int64_t v) {
+  if (discards(out)) return;
+  reserveOutput(out);
+  out.used = writeInt64(out.buffer + out.used, v) - out.buffer;
+}
+
+// "%f" text of v: six decimals.
+inline void putFixed6(OutputStream& out, double v) {
+  if (discards(out)) return;
+  reserveOutput(out);
+  out.used = writeFixed6(out.buffer + out.used, v) - out.buffer;
+}

@@ -1,0 +1,30 @@
+#include "main/run_control.h"
+
+#include <cstdio>
+
+#include "main/output_stream.h"
+
+void writeBanner() {
+  std::fputs("QuorlGIS Mapping System\n"
+             "by Brannick\n"
+             "PO Box 4127, 18 Harrow Lane, Eastmere\n"
+             "Northland NL 40217\n\n",
+             stderr);
+}
+
+void usageExit() {
+  std::fputs("usage : QuorlDCW [-f firstRec] [-l lastRec] DCWfile\n", stderr);
+  endRun(EXIT_USAGE);
+}
+
+void invalidTableExit() {
+  std::fputs("Not a valid VPF table file\n", stderr);
+  endRun(EXIT_INVALID_TABLE);
+}
+
+bool standardOutputFailed() {
+  flushOutput(standardOutput);
+  if (standardOutput.file == nullptr) return false;
+  bool flushFailed = std::fflush(standardOutput.file) != 0;
+  return standardOutput.failed || flushFailed || std::ferror(standardOutput.file);
+}

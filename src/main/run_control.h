@@ -1,0 +1,25 @@
+// How a run starts and ends: the banner, the exit statuses and the exits
+// that any routine may take when it finds a failure.
+#pragma once
+
+enum ExitStatus {
+  EXIT_DUMPED = 0,         // the table was dumped to its end
+  EXIT_INVALID_TABLE = 1,  // the header is not a valid table header
+  EXIT_WRITE_FAILED = 2,   // standard output could not be written
+  EXIT_USAGE = 3,          // bad command line, or the table can't be opened
+};
+
+// Writes the four banner lines and an empty line to standard error.
+void writeBanner();
+
+// Flushes the dump and ends the run with status. Every run ends here.
+[[noreturn]] void endRun(int status);
+
+// Writes the usage line to standard error and ends the run with status 3.
+[[noreturn]] void usageExit();
+
+// Writes "Not a valid VPF table file" to standard error, ends with status 1.
+[[noreturn]] void invalidTableExit();
+
+// Flushes standard output; true when any write to it has failed.
+bool standardOutputFailed();

@@ -1,0 +1,128 @@
+#include "test_support.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+const char* const kBanner =
+    "QuorlGIS Mapping System\nby Brannick\nPO Box 4127, 18 Harrow Lane, Eastmere\n"
+    "Northland NL 40217\n\n";
+const char* const kUsage = "usage : QuorlDCW [-f firstRec] [-l lastRec] DCWfile\n";
+const char* const kInvalid = "Not a valid VPF table file\n";
+const char* const kColumnsMarker = "\n**DCWcolumns ====================\n";
+const char* const kDataMarker = "\n**DCWdata ===========================\n\n";
+const char* const kEofMarker = "\n**DCWeof ===========================\n\n";
+
+std::string rowMarker(int64_t row) {
+  return "**DCWrow ------------ " + std::to_string(row) + " ----\n";
+}
+
+TableBuilder& TableBuilder::header(const std::string& text) {
+  unsignedValue(text.size(), 4);
+  bytes += text;
+  return *this;
+}
+
+TableBuilder& TableBuilder::raw(const std::string& text) {
+  bytes += text;
+  return *this;
+}
+
+TableBuilder& TableBuilder::byte(int b) {
+  bytes += static_cast<char>(b);
+  return *this;
+}
+
+TableBuilder& TableBuilder::unsignedValue(uint64_t v, int width) {
+  for (int i = 0; i < width; ++i) {
+    int shift = bigEndian ? 8 * (width - 1 - i) : 8 * i;
+    bytes += static_cast<char>((v >> shift) & 0xFF);
+  }
+  return *this;
+}
+
+TableBuilder& TableBuilder::i16(int16_t v) { return unsignedValue(static_cast<uint16_t>(v), 2); }
+TableBuilder& TableBuilder::i32(int32_t v) { return unsignedValue(static_cast<uint32_t>(v), 4); }
+
+TableBuilder& TableBuilder::f32(float v) {
+  uint32_t bits;
+  std::memcpy(&bits, &v, 4);
+  return unsignedValue(bits, 4);
+}
+
+TableBuilder& TableBuilder::f64(double v) {
+  uint64_t bits;
+  std::memcpy(&bits, &v, 8);
+  return unsignedValue(bits, 8);
+}
+
+std::string columnsHeader(const std::string& columns, char order) {
+  return std::string(1, order) + ";Test Table;-;" + columns + ";";
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+namespace {
+
+std::string tempPath(const char* stem) {
+  const char* dir = std::getenv("TMPDIR");
+  std::string path = std::string(dir ? dir : "/tmp") + "/quorl_" + stem + "_XXXXXX";
+  std::vector<char> name(path.begin(), path.end());
+  name.push_back('\0');
+  int fd = mkstemp(name.data());
+  if (fd >= 0) close(fd);
+  return name.data();
+}
+
+std::string shellQuote(const std::string& word) {
+  std::string quoted = "'";
+  for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+}  // namespace
+
+std::string writeTempFile(const std::string& bytes) {
+  std::string path = tempPath("table");
+  std::ofstream(path, std::ios::binary) << bytes;
+  return path;
+}
+
+RunResult runTool(const std::vector<std::string>& args, const std::string& stdoutPath) {
+  std::string outPath = tempPath("out");
+  std::string errPath = tempPath("err");
+  std::string command = QUORL_BINARY;
+  for (const std::string& word : args) command += " " + shellQuote(word);
+  command += " >" + shellQuote(stdoutPath.empty() ? outPath : stdoutPath);
+  command += " 2>" + shellQuote(errPath) + " </dev/null";
+  int raw = std::system(command.c_str());
+  RunResult result;
+  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  result.out = readFile(outPath);
+  result.err = readFile(errPath);
+  std::remove(outPath.c_str());
+  std::remove(errPath.c_str());
+  return result;
+}
+
+RunResult runOnTable(const std::string& bytes, const std::vector<std::string>& options) {
+  std::string path = writeTempFile(bytes);
+  std::vector<std::string> args = options;
+  args.push_back(path);
+  RunResult result = runTool(args);
+  std::remove(path.c_str());
+  // Tests compare the title line without the random temporary name.
+  std::string title = "Digital Chart of the World file: " + path + "\n\n";
+  if (result.out.compare(0, title.size(), title) == 0)
+    result.out.replace(0, title.size(), "TITLE\n");
+  return result;
+}

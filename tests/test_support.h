@@ -1,0 +1,62 @@
+// Helpers for the tests: a byte-by-byte table builder and a runner that
+// runs the built tool and captures what it writes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Builds table bytes: the 4 length bytes, header text, then row values in
+// the chosen byte order.
+struct TableBuilder {
+  bool bigEndian = false;
+  std::string bytes;
+
+  explicit TableBuilder(bool bigEndianValues = false) : bigEndian(bigEndianValues) {}
+
+  // Four length bytes (the tool ignores them) followed by the header text.
+  TableBuilder& header(const std::string& text);
+  TableBuilder& raw(const std::string& text);
+  TableBuilder& byte(int b);
+  TableBuilder& i16(int16_t v);
+  TableBuilder& i32(int32_t v);
+  TableBuilder& f32(float v);
+  TableBuilder& f64(double v);
+
+ private:
+  TableBuilder& unsignedValue(uint64_t v, int width);
+};
+
+// The standard header text of a little-endian table with the given column
+// definitions, e.g. columnsHeader("ID=I,1,P,Row Identifier,-,-,:").
+std::string columnsHeader(const std::string& columns, char order = 'L');
+
+struct RunResult {
+  std::string out;
+  std::string err;
+  int status = -1;
+};
+
+// Writes bytes to a fresh temporary file and returns its path.
+std::string writeTempFile(const std::string& bytes);
+
+// Runs the tool with the given words after the program name. A non-empty
+// stdoutPath sends standard output there instead of capturing it.
+RunResult runTool(const std::vector<std::string>& args, const std::string& stdoutPath = "");
+
+// Runs the tool on a table made of bytes, with extra words before its path.
+RunResult runOnTable(const std::string& bytes, const std::vector<std::string>& options = {});
+
+// The banner every run writes to standard error first, and the usage line.
+extern const char* const kBanner;
+extern const char* const kUsage;
+extern const char* const kInvalid;
+
+// Marker lines of the dump, with the empty lines around them.
+extern const char* const kColumnsMarker;
+extern const char* const kDataMarker;
+extern const char* const kEofMarker;
+std::string rowMarker(int64_t row);
+
+// Reads a whole file.
+std::string readFile(const std::string& path);
