@@ -1,0 +1,31 @@
+#include "handler_support.h"
+
+#include <cstdlib>
+#include <memory>
+
+MemoryTable::MemoryTable(const std::string& bytes) : data_(bytes) {
+  // A memory stream cannot be empty; an empty table is read from /dev/null.
+  stream.file = data_.empty() ? std::fopen("/dev/null", "rb")
+                              : fmemopen(data_.data(), data_.size(), "rb");
+}
+
+MemoryTable::~MemoryTable() { std::fclose(stream.file); }
+
+HandlerRun runHandler(FieldHandler handler, const std::string& bytes, int32_t count,
+                      bool discard) {
+  MemoryTable table(bytes);
+  char* text = nullptr;
+  size_t size = 0;
+  auto out = std::make_unique<OutputStream>();
+  out->file = discard ? nullptr : open_memstream(&text, &size);
+  handler(table.stream, *out, count);
+  HandlerRun run;
+  run.consumed = table.stream.consumed;
+  if (!discard) {
+    flushOutput(*out);
+    std::fclose(out->file);
+    run.text.assign(text, size);
+    std::free(text);
+  }
+  return run;
+}
