@@ -3,7 +3,10 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 SAMPLE ?= testdata/dnc13/browse/coa/cnd
 
-.PHONY: all build run test clean
+BENCH_BUILD ?= build-release
+BENCH_DATA ?= bench-data
+
+.PHONY: all build run test bench clean
 
 all: build
 
@@ -16,6 +19,12 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Release build, 100 MB generated tables of each kind (made once), timings.
+bench:
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DQUORL_TESTS=OFF
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target QuorlDCW
+	bench/run_bench.sh $(BENCH_BUILD)/QuorlDCW $(BENCH_DATA)
 
 clean:
 	rm -rf $(BUILD)

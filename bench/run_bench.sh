@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# run_bench.sh BINARY WORKDIR - throughput benchmark of the table dumper.
+# Generates (once) one large table per kind with gen_table, then times the dumper
+# on each, plus the discard path and `cat` as a read floor.
+# Optional environment: BENCH_MB (table size, default 100), BENCH_RUNS (default 5),
+# BENCH_SEED (default 20240601).
+set -euo pipefail
+
+if [ $# -ne 2 ]; then echo "usage: $0 BINARY WORKDIR" >&2; exit 2; fi
+BIN=$(realpath "$1")
+WORK=$2
+HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+MB=${BENCH_MB:-100}
+RUNS=${BENCH_RUNS:-5}
+SEED=${BENCH_SEED:-20240601}
+KINDS=(edge text mixed-le mixed-be)
+[ -x "$BIN" ] || { echo "run_bench: $BIN is not executable" >&2; exit 2; }
+mkdir -p "$WORK"
+WORK=$(cd "$WORK" && pwd)
+
+# now_ns: current time in nanoseconds (microsecond resolution, no fork).
+now_ns() { local t=${EPOCHREALTIME/[.,]/}; echo $((t * 1000)); }
+
+# build_gen: compile the generator into WORKDIR if missing or older than its source.
+build_gen() {
+  if [ ! -x "$WORK/gen_table" ] || [ "$HERE/gen_table.cc" -nt "$WORK/gen_table" ]; then
+    echo "compiling gen_table" >&2
+    g++ -O2 -std=c++17 -o "$WORK/gen_table" "$HERE/gen_table.cc"
+  fi
+}
+
+# gen_tables: generate each kind once; reuse a table whose .info names the same
+# generator source and arguments and whose size matches.
+gen_tables() {
+  local id kind t info
+  id="gen=$(sha256sum < "$HERE/gen_table.cc" | cut -c1-16) mb=$MB seed=$SEED"
+  for kind in "${KINDS[@]}"; do
+    t="$WORK/$kind.tbl"; info="$t.info"
+    if [ -f "$t" ] && [ -f "$info" ] && [ "$(sed -n 2p "$info")" = "$id" ] &&
+       [ "$(stat -c %s "$t")" = "$(info_get "$info" bytes)" ]; then
+      continue
+    fi
+    local t0 t1; t0=$(now_ns)
+    { "$WORK/gen_table" "$kind" "$MB" "$SEED" "$t"; echo "$id"; } > "$info.tmp"
+    t1=$(now_ns)
+    mv "$info.tmp" "$info"
+    printf 'generated %-9s %s (%.2f s)\n' "$kind" "$(head -1 "$info")" \
+      "$(awk -v n=$((t1 - t0)) 'BEGIN{print n/1e9}')" >&2
+  done
+}
+
+# info_get INFOFILE KEY: value of KEY=... on the first line.
+info_get() { head -1 "$1" | tr ' ' '\n' | sed -n "s/^$2=//p"; }
+
+# median of the arguments (numbers).
+median() { printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END{print a[int((NR+1)/2)]}'; }
+
+# measure NAME BYTES FIELDS CMD...: one run for output size and peak RSS, then RUNS
+# timed runs; prints one table row.
+measure() {
+  local name=$1 bytes=$2 fields=$3; shift 3
+  local out rss times=() i t0 t1 status=ok
+  out=$( (/usr/bin/time -v -o "$WORK/time.txt" "$@" 2>/dev/null || true) | wc -c)
+  rss=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$WORK/time.txt")
+  grep -q 'Exit status: 0' "$WORK/time.txt" || status=FAIL
+  for ((i = 0; i < RUNS; i++)); do
+    t0=$(now_ns)
+    "$@" > /dev/null 2>&1 || status=FAIL
+    t1=$(now_ns)
+    times+=($((t1 - t0)))
+  done
+  awk -v n="$name" -v b="$bytes" -v f="$fields" -v o="$out" -v r="$rss" -v s="$status" \
+      -v ns="$(median "${times[@]}")" 'BEGIN {
+    sec = ns / 1e9
+    m = (r >= 1024) ? sprintf("%.1f MiB", r / 1024) : sprintf("%d KiB", r)
+    nf = (f > 0) ? sprintf("%.1f", ns / f) : "-"
+    printf "%-14s %8.1f %9.3f %9.1f %9.1f %9.1f %11s %8s %10s  %s\n", n, b / 1e6, sec,
+           b / 1e6 / sec, o / 1e6, o / 1e6 / sec, (f > 0 ? f : "-"), nf, m, s }'
+}
+
+build_gen
+gen_tables
+echo "binary: $BIN"
+echo "cpu: $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1) x $(nproc); median of $RUNS runs"
+printf "%-14s %8s %9s %9s %9s %9s %11s %8s %10s  %s\n" case "table MB" "median s" "read MB/s" \
+  "out MB" "out MB/s" fields "ns/field" "peak RSS" status
+for kind in "${KINDS[@]}"; do
+  t="$WORK/$kind.tbl"
+  measure "$kind" "$(stat -c %s "$t")" "$(info_get "$t.info" fields)" "$BIN" -l 2147483647 "$t"
+done
+t="$WORK/edge.tbl"
+measure "edge-discard" "$(stat -c %s "$t")" "$(info_get "$t.info" fields)" \
+  "$BIN" -f 2147483646 -l 2147483647 "$t"
+measure "cat-edge" "$(stat -c %s "$t")" 0 cat "$t"
