@@ -5,8 +5,8 @@
 
 MemoryTable::MemoryTable(const std::string& bytes) : data_(bytes) {
   // A memory stream cannot be empty; an empty table is read from /dev/null.
-  stream.file = data_.empty() ? std::fopen("/dev/null", "rb")
-                              : fmemopen(data_.data(), data_.size(), "rb");
+  openTableStream(stream, data_.empty() ? std::fopen("/dev/null", "rb")
+                                       : fmemopen(data_.data(), data_.size(), "rb"));
 }
 
 MemoryTable::~MemoryTable() { std::fclose(stream.file); }
@@ -20,7 +20,7 @@ HandlerRun runHandler(FieldHandler handler, const std::string& bytes, int32_t co
   out->file = discard ? nullptr : open_memstream(&text, &size);
   handler(table.stream, *out, count);
   HandlerRun run;
-  run.consumed = table.stream.consumed;
+  run.consumed = tablePosition(table.stream);
   if (!discard) {
     flushOutput(*out);
     std::fclose(out->file);

@@ -8,6 +8,7 @@
 #include "main/output_stream.h"
 #include "main/run_control.h"
 #include "rows/row_loop.h"
+#include "rows/table_stream.h"
 
 int main(int argc, char** argv) {
   writeBanner();
@@ -20,6 +21,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "can't open %s for reading\n", path);
     usageExit();
   }
+  openTableStream(tableStream, file);
   readRecordRange(argc, argv);
 
   openOutputStreams();
@@ -27,8 +29,6 @@ int main(int argc, char** argv) {
   putText(standardOutput, path);
   putText(standardOutput, "\n\n");
 
-  readTableHeader(file);
-  TableStream table;
-  table.file = file;
-  dumpRows(table);
+  readTableHeader(tableStream.file);
+  dumpRows(tableStream);
 }

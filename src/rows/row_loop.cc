@@ -20,12 +20,12 @@ void dumpRows(TableStream& table) {
     ++rowNumber;
     OutputStream& rowOut =
         rowNumber < firstRec || rowNumber > lastRec ? discardSink : standardOutput;
-    int64_t rowStart = table.consumed;
+    int64_t rowStart = tablePosition(table);
     putText(rowOut, "**DCWrow ------------ ");
     putInt64(rowOut, rowNumber);
     putText(rowOut, " ----\n");
     for (int i = 0; i < columnTotal; ++i) columnHandler[i](table, rowOut, columnCount[i]);
-    if (table.consumed == rowStart || standardOutput.failed) break;
+    if (tablePosition(table) == rowStart || standardOutput.failed) break;
   }
   putText(standardOutput, "\n**DCWeof ===========================\n\n");
   if (standardOutputFailed()) {

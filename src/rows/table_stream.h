@@ -1,17 +1,42 @@
-// The table's data bytes, read strictly forward one at a time.
+// The table's data bytes, read strictly forward through a fixed block
+// buffer: memory use does not grow with the table, and nothing is seeked.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 
+constexpr size_t TABLE_BUFFER_SIZE = 1 << 16;
+
 struct TableStream {
   std::FILE* file = nullptr;
-  int64_t consumed = 0;  // data bytes taken so far
+  const unsigned char* next = nullptr;  // next unread byte of buffer
+  const unsigned char* end = nullptr;   // end of the bytes in buffer
+  int64_t bufferStart = 0;              // data offset of buffer[0]
+  bool ended = false;                   // a read found no byte: the input is over
+  unsigned char buffer[TABLE_BUFFER_SIZE];
 };
+
+// The table being dumped; its file is opened by main.
+extern TableStream tableStream;
+
+// Points the stream at file with an empty buffer: until the first byte is
+// read through the stream, the header may still be read from the file.
+void openTableStream(TableStream& table, std::FILE* file);
+
+// Refills the buffer; returns the next byte, or EOF when the input is over.
+// Once it has returned EOF it always does.
+int refillTable(TableStream& table);
 
 // Next byte of the table, or EOF once the input has ended.
 inline int readChar(TableStream& table) {
-  int c = std::getc(table.file);
-  if (c != EOF) ++table.consumed;
-  return c;
+  if (table.next < table.end) return *table.next++;
+  return refillTable(table);
 }
+
+// Bytes of data taken so far.
+inline int64_t tablePosition(const TableStream& table) {
+  return table.bufferStart + (table.next - table.buffer);
+}
+
+// Takes n bytes without looking at them; false when the input ended first.
+bool skipBytes(TableStream& table, int64_t n);

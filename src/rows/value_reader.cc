@@ -1,9 +1,5 @@
 #include "rows/value_reader.h"
 
-#include <cstring>
-
-#include "header/table_header.h"
-
 int readStatus = 1;
 
 void readBytes(TableStream& table, int n, unsigned char* buffer) {
@@ -14,11 +10,7 @@ void readBytes(TableStream& table, int n, unsigned char* buffer) {
   }
 }
 
-namespace {
-
-// Reads width bytes and assembles them in the table's byte order; zero when
-// the last byte did not arrive.
-uint64_t readUnsigned(TableStream& table, int width) {
+uint64_t readUnsignedSlowly(TableStream& table, int width) {
   unsigned char bytes[8];
   readBytes(table, width, bytes);
   if (readStatus < 1) return 0;
@@ -27,29 +19,5 @@ uint64_t readUnsigned(TableStream& table, int width) {
     int shift = swapBytes ? 8 * (width - 1 - i) : 8 * i;
     value |= static_cast<uint64_t>(bytes[i]) << shift;
   }
-  return value;
-}
-
-}  // namespace
-
-int16_t readShort(TableStream& table) {
-  return static_cast<int16_t>(readUnsigned(table, 2));
-}
-
-int32_t readLong(TableStream& table) {
-  return static_cast<int32_t>(readUnsigned(table, 4));
-}
-
-float readFloat(TableStream& table) {
-  uint32_t bits = static_cast<uint32_t>(readUnsigned(table, 4));
-  float value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
-
-double readDouble(TableStream& table) {
-  uint64_t bits = readUnsigned(table, 8);
-  double value;
-  std::memcpy(&value, &bits, sizeof value);
   return value;
 }

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
+#include "header/table_header.h"
 #include "rows/table_stream.h"
 
 // 1 when the last byte asked of the reader arrived, 0 when the input had
@@ -13,7 +15,50 @@ extern int readStatus;
 // Reads n bytes into buffer, setting readStatus after each one.
 void readBytes(TableStream& table, int n, unsigned char* buffer);
 
-int16_t readShort(TableStream& table);
-int32_t readLong(TableStream& table);
-float readFloat(TableStream& table);
-double readDouble(TableStream& table);
+// A width-byte value (2, 4 or 8) as an unsigned number in the table's byte
+// order, read byte by byte; zero when its last byte is missing.
+uint64_t readUnsignedSlowly(TableStream& table, int width);
+
+// The same, taken straight from the buffer when it holds the whole value.
+template <int width>
+inline uint64_t readUnsigned(TableStream& table) {
+  if (table.end - table.next < width) return readUnsignedSlowly(table, width);
+  const unsigned char* bytes = table.next;
+  table.next += width;
+  readStatus = 1;
+  uint64_t value = 0;
+  if (swapBytes) {
+    for (int i = 0; i < width; ++i) value = value << 8 | bytes[i];
+  } else {
+    for (int i = width - 1; i >= 0; --i) value = value << 8 | bytes[i];
+  }
+  return value;
+}
+
+inline int16_t readShort(TableStream& table) {
+  return static_cast<int16_t>(readUnsigned<2>(table));
+}
+
+inline int32_t readLong(TableStream& table) {
+  return static_cast<int32_t>(readUnsigned<4>(table));
+}
+
+inline float readFloat(TableStream& table) {
+  uint32_t bits = static_cast<uint32_t>(readUnsigned<4>(table));
+  float value;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
+inline double readDouble(TableStream& table) {
+  uint64_t bits = readUnsigned<8>(table);
+  double value;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
+// Takes count values of width bytes without decoding them, leaving
+// readStatus as reading them would.
+inline void skipValues(TableStream& table, int64_t count, int width) {
+  if (count > 0) readStatus = skipBytes(table, count * width) ? 1 : 0;
+}
