@@ -13,8 +13,10 @@ void openOutputStreams() {
 
 void flushOutput(OutputStream& out) {
   if (out.used == 0 || discards(out)) return;
-  if (!out.failed && std::fwrite(out.buffer, 1, out.used, out.file) != out.used)
+  if (std::fwrite(out.buffer, 1, out.used, out.file) != out.used) {
     out.failed = true;
+    out.file = nullptr;  // nothing more can be written, so nothing is formatted
+  }
   out.used = 0;
 }
 

@@ -13,7 +13,8 @@
 constexpr size_t OUTPUT_BUFFER_SIZE = 1 << 16;
 
 // An output stream of the dump. With no file it is a discard sink: every put
-// returns at once, so discarded rows cost no formatting.
+// returns at once, so discarded rows cost no formatting. A stream whose
+// write failed drops its file and becomes a sink too.
 struct OutputStream {
   std::FILE* file = nullptr;
   bool failed = false;  // a write to the file came up short

@@ -24,7 +24,8 @@ void invalidTableExit() {
 
 bool standardOutputFailed() {
   flushOutput(standardOutput);
-  if (standardOutput.file == nullptr) return false;
-  bool flushFailed = std::fflush(standardOutput.file) != 0;
-  return standardOutput.failed || flushFailed || std::ferror(standardOutput.file);
+  if (standardOutput.file != nullptr &&
+      (std::fflush(standardOutput.file) != 0 || std::ferror(standardOutput.file)))
+    standardOutput.failed = true;
+  return standardOutput.failed;
 }
