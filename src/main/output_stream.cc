@@ -12,8 +12,8 @@ void openOutputStreams() {
 }
 
 void flushOutput(OutputStream& out) {
-  if (out.used == 0 || discards(out)) return;
-  if (std::fwrite(out.buffer, 1, out.used, out.file) != out.used) {
+  if (out.used == 0) return;
+  if (!discards(out) && std::fwrite(out.buffer, 1, out.used, out.file) != out.used) {
     out.failed = true;
     out.file = nullptr;  // nothing more can be written, so nothing is formatted
   }
@@ -21,14 +21,24 @@ void flushOutput(OutputStream& out) {
 }
 
 void putBytes(OutputStream& out, const char* text, size_t n) {
-  if (discards(out)) return;
-  while (n > 0) {
+  while (n > 0 && !discards(out)) {
     reserveOutput(out);
     size_t room = OUTPUT_BUFFER_SIZE - out.used;
     if (room > n) room = n;
     std::memcpy(out.buffer + out.used, text, room);
     out.used += room;
     text += room;
+    n -= room;
+  }
+}
+
+void putRepeated(OutputStream& out, char c, int64_t n) {
+  while (n > 0 && !discards(out)) {
+    reserveOutput(out);
+    int64_t room = OUTPUT_BUFFER_SIZE - out.used;
+    if (room > n) room = n;
+    std::memset(out.buffer + out.used, c, room);
+    out.used += room;
     n -= room;
   }
 }

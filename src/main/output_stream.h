@@ -12,6 +12,10 @@
 // Text is gathered here and handed to the file in large blocks.
 constexpr size_t OUTPUT_BUFFER_SIZE = 1 << 16;
 
+// The longest line a handler writes at once: three numbers, separators and
+// the newline. The buffer has this much room past OUTPUT_BUFFER_SIZE.
+constexpr size_t OUTPUT_LINE_MAX = 3 * MAX_FIXED6_TEXT + 8;
+
 // An output stream of the dump. With no file it is a discard sink: every put
 // returns at once, so discarded rows cost no formatting. A stream whose
 // write failed drops its file and becomes a sink too.
@@ -19,8 +23,7 @@ struct OutputStream {
   std::FILE* file = nullptr;
   bool failed = false;  // a write to the file came up short
   size_t used = 0;
-  // The slack past OUTPUT_BUFFER_SIZE holds one number's text without a check.
-  char buffer[OUTPUT_BUFFER_SIZE + 512];
+  char buffer[OUTPUT_BUFFER_SIZE + OUTPUT_LINE_MAX];
 };
 
 // The dump on standard output, and the sink for rows outside the range.
@@ -30,16 +33,26 @@ extern OutputStream discardSink;
 // Points standardOutput at stdout and empties both streams.
 void openOutputStreams();
 
-// Hands the buffered text to the file; records a short write in `failed`.
+// Hands the buffered text to the file (or drops it in a sink) and empties
+// the buffer; records a short write in `failed`.
 void flushOutput(OutputStream& out);
 
 // True when everything written to out is dropped.
 inline bool discards(const OutputStream& out) { return out.file == nullptr; }
 
-// Makes sure the buffer has room for one number's text (at most the slack).
+// Makes sure the buffer has room for OUTPUT_LINE_MAX more bytes.
 inline void reserveOutput(OutputStream& out) {
   if (out.used >= OUTPUT_BUFFER_SIZE) flushOutput(out);
 }
+
+// Where the next line of at most OUTPUT_LINE_MAX bytes is written; the
+// caller writes it there and hands its end to endLine.
+inline char* beginLine(OutputStream& out) {
+  reserveOutput(out);
+  return out.buffer + out.used;
+}
+
+inline void endLine(OutputStream& out, char* end) { out.used = end - out.buffer; }
 
 inline void putChar(OutputStream& out, char c) {
   if (discards(out)) return;
@@ -49,6 +62,9 @@ inline void putChar(OutputStream& out, char c) {
 
 // Writes n bytes, zero bytes included.
 void putBytes(OutputStream& out, const char* text, size_t n);
+
+// Writes the byte c n times.
+void putRepeated(OutputStream& out, char c, int64_t n);
 
 inline void putText(OutputStream& out, const char* text) {
   putBytes(out, text, std::strlen(text));

@@ -1,5 +1,6 @@
 #include "rows/field_handlers.h"
 
+#include "rows/number_text.h"
 #include "rows/value_reader.h"
 
 namespace {
@@ -9,12 +10,51 @@ int32_t elementCount(TableStream& table, int32_t count) {
   return count < 0 ? readLong(table) : count;
 }
 
-// Copies n bytes as they are; once the input has ended each missing byte is
-// written as 0xFF.
-void copyBytes(TableStream& table, OutputStream& out, int32_t n) {
-  for (int32_t i = 0; i < n; ++i) putChar(out, static_cast<char>(readChar(table)));
+// Writes n element lines, each read and formatted by writeLine(p), which
+// returns the line's end. Once out drops its text, the remaining elements
+// (width bytes each) are skipped without being decoded.
+template <typename WriteLine>
+void writeElements(TableStream& table, OutputStream& out, int32_t n, int width,
+                   WriteLine writeLine) {
+  for (int32_t i = 0; i < n; ++i) {
+    if (discards(out)) {
+      skipValues(table, static_cast<int64_t>(n) - i, width);
+      return;
+    }
+    endLine(out, writeLine(beginLine(out)));
+  }
+}
+
+// Writes the element count of a coordinate list on its own line.
+void writeCount(OutputStream& out, int32_t n) {
+  if (discards(out)) return;
+  char* p = writeInt(beginLine(out), n);
+  *p++ = '\n';
+  endLine(out, p);
+}
+
+// Copies n bytes as they are, then a newline; once the input has ended
+// each missing byte is written as 0xFF.
+void copyBytes(TableStream& table, OutputStream& out, int64_t n) {
+  while (n > 0) {
+    if (discards(out)) {
+      skipBytes(table, n);
+      break;
+    }
+    if (table.next == table.end && !fillTable(table)) {
+      putRepeated(out, '\xFF', n);
+      break;
+    }
+    int64_t chunk = table.end - table.next;
+    if (chunk > n) chunk = n;
+    putBytes(out, reinterpret_cast<const char*>(table.next), chunk);
+    table.next += chunk;
+    n -= chunk;
+  }
   putChar(out, '\n');
 }
+
+char* writeFloatText(char* p, float v) { return writeFixed6(p, v); }
 
 // A K component of the given size code: absent, 1 byte unsigned, 2 or 4 bytes.
 int32_t readTripletPart(TableStream& table, int size) {
@@ -33,85 +73,91 @@ void dumpText(TableStream& table, OutputStream& out, int32_t count) {
 }
 
 void dumpFloat(TableStream& table, OutputStream& out, int32_t) {
-  putFixed6(out, readFloat(table));
-  putChar(out, '\n');
+  writeElements(table, out, 1, 4, [&](char* p) {
+    p = writeFloatText(p, readFloat(table));
+    *p++ = '\n';
+    return p;
+  });
 }
 
 void dumpDouble(TableStream& table, OutputStream& out, int32_t count) {
-  for (int32_t i = 0, n = elementCount(table, count); i < n; ++i) {
-    putFixed6(out, readDouble(table));
-    putChar(out, '\n');
-  }
+  writeElements(table, out, elementCount(table, count), 8, [&](char* p) {
+    p = writeFixed6(p, readDouble(table));
+    *p++ = '\n';
+    return p;
+  });
 }
 
 void dumpShort(TableStream& table, OutputStream& out, int32_t count) {
-  for (int32_t i = 0, n = elementCount(table, count); i < n; ++i) {
-    putInt(out, readShort(table));
-    putChar(out, '\n');
-  }
+  writeElements(table, out, elementCount(table, count), 2, [&](char* p) {
+    p = writeInt(p, readShort(table));
+    *p++ = '\n';
+    return p;
+  });
 }
 
 void dumpLong(TableStream& table, OutputStream& out, int32_t count) {
-  for (int32_t i = 0, n = elementCount(table, count); i < n; ++i) {
-    putInt(out, readLong(table));
-    putChar(out, '\n');
-  }
+  writeElements(table, out, elementCount(table, count), 4, [&](char* p) {
+    p = writeInt(p, readLong(table));
+    *p++ = '\n';
+    return p;
+  });
 }
 
 // Coordinate lists write their element count first, always.
 
 void dumpCoord2F(TableStream& table, OutputStream& out, int32_t count) {
   int32_t n = elementCount(table, count);
-  putInt(out, n);
-  putChar(out, '\n');
-  for (int32_t i = 0; i < n; ++i) {
-    putFixed6(out, readFloat(table));
-    putChar(out, ',');
-    putFixed6(out, readFloat(table));
-    putChar(out, '\n');
-  }
+  writeCount(out, n);
+  writeElements(table, out, n, 8, [&](char* p) {
+    p = writeFloatText(p, readFloat(table));
+    *p++ = ',';
+    p = writeFloatText(p, readFloat(table));
+    *p++ = '\n';
+    return p;
+  });
 }
 
 // Every B line begins with a comma.
 void dumpCoord2D(TableStream& table, OutputStream& out, int32_t count) {
   int32_t n = elementCount(table, count);
-  putInt(out, n);
-  putChar(out, '\n');
-  for (int32_t i = 0; i < n; ++i) {
-    putChar(out, ',');
-    putFixed6(out, readDouble(table));
-    putChar(out, ',');
-    putFixed6(out, readDouble(table));
-    putChar(out, '\n');
-  }
+  writeCount(out, n);
+  writeElements(table, out, n, 16, [&](char* p) {
+    *p++ = ',';
+    p = writeFixed6(p, readDouble(table));
+    *p++ = ',';
+    p = writeFixed6(p, readDouble(table));
+    *p++ = '\n';
+    return p;
+  });
 }
 
 void dumpCoord3F(TableStream& table, OutputStream& out, int32_t count) {
   int32_t n = elementCount(table, count);
-  putInt(out, n);
-  putChar(out, '\n');
-  for (int32_t i = 0; i < n; ++i) {
-    putFixed6(out, readFloat(table));
-    putChar(out, ',');
-    putFixed6(out, readFloat(table));
-    putChar(out, ',');
-    putFixed6(out, readFloat(table));
-    putChar(out, '\n');
-  }
+  writeCount(out, n);
+  writeElements(table, out, n, 12, [&](char* p) {
+    p = writeFloatText(p, readFloat(table));
+    *p++ = ',';
+    p = writeFloatText(p, readFloat(table));
+    *p++ = ',';
+    p = writeFloatText(p, readFloat(table));
+    *p++ = '\n';
+    return p;
+  });
 }
 
 void dumpCoord3D(TableStream& table, OutputStream& out, int32_t count) {
   int32_t n = elementCount(table, count);
-  putInt(out, n);
-  putChar(out, '\n');
-  for (int32_t i = 0; i < n; ++i) {
-    putFixed6(out, readDouble(table));
-    putChar(out, ',');
-    putFixed6(out, readDouble(table));
-    putChar(out, ',');
-    putFixed6(out, readDouble(table));
-    putChar(out, '\n');
-  }
+  writeCount(out, n);
+  writeElements(table, out, n, 24, [&](char* p) {
+    p = writeFixed6(p, readDouble(table));
+    *p++ = ',';
+    p = writeFixed6(p, readDouble(table));
+    *p++ = ',';
+    p = writeFixed6(p, readDouble(table));
+    *p++ = '\n';
+    return p;
+  });
 }
 
 void dumpDate(TableStream& table, OutputStream& out, int32_t) {
@@ -127,17 +173,16 @@ void dumpNull(TableStream&, OutputStream& out, int32_t) {
 void dumpTriplet(TableStream& table, OutputStream& out, int32_t) {
   int type = static_cast<unsigned char>(readChar(table));
   int32_t part[3];
-  int size[3];
+  for (int i = 0; i < 3; ++i) part[i] = readTripletPart(table, (type >> (6 - 2 * i)) & 3);
+  if (discards(out)) return;
+  char* p = beginLine(out);
   for (int i = 0; i < 3; ++i) {
-    size[i] = (type >> (6 - 2 * i)) & 3;
-    part[i] = readTripletPart(table, size[i]);
-  }
-  for (int i = 0; i < 3; ++i) {
-    if (i > 0) putChar(out, ',');
-    if (size[i] == 0)
-      putChar(out, '-');
+    if (i > 0) *p++ = ',';
+    if ((type >> (6 - 2 * i)) & 3)
+      p = writeInt(p, part[i]);
     else
-      putInt(out, part[i]);
+      *p++ = '-';
   }
-  putChar(out, '\n');
+  *p++ = '\n';
+  endLine(out, p);
 }

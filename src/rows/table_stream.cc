@@ -9,17 +9,14 @@ void openTableStream(TableStream& table, std::FILE* file) {
   table.ended = false;
 }
 
-int refillTable(TableStream& table) {
-  if (table.ended) return EOF;
+bool fillTable(TableStream& table) {
+  if (table.ended) return false;
   table.bufferStart += table.end - table.buffer;
   size_t n = std::fread(table.buffer, 1, TABLE_BUFFER_SIZE, table.file);
   table.next = table.buffer;
   table.end = table.buffer + n;
-  if (n == 0) {  // a read error ends the input like the end of the file
-    table.ended = true;
-    return EOF;
-  }
-  return *table.next++;
+  table.ended = n == 0;  // a read error ends the input like the end of the file
+  return !table.ended;
 }
 
 bool skipBytes(TableStream& table, int64_t n) {
@@ -31,8 +28,7 @@ bool skipBytes(TableStream& table, int64_t n) {
     }
     table.next = table.end;
     n -= buffered;
-    if (refillTable(table) == EOF) return false;
-    --n;
+    if (!fillTable(table)) return false;
   }
   return true;
 }

@@ -23,14 +23,13 @@ extern TableStream tableStream;
 // read through the stream, the header may still be read from the file.
 void openTableStream(TableStream& table, std::FILE* file);
 
-// Refills the buffer; returns the next byte, or EOF when the input is over.
-// Once it has returned EOF it always does.
-int refillTable(TableStream& table);
+// Refills the empty buffer; false when the input is over, and from then on.
+bool fillTable(TableStream& table);
 
 // Next byte of the table, or EOF once the input has ended.
 inline int readChar(TableStream& table) {
-  if (table.next < table.end) return *table.next++;
-  return refillTable(table);
+  if (table.next < table.end || fillTable(table)) return *table.next++;
+  return EOF;
 }
 
 // Bytes of data taken so far.
