@@ -6,7 +6,7 @@ SAMPLE ?= testdata/dnc13/browse/coa/cnd
 BENCH_BUILD ?= build-release
 BENCH_DATA ?= bench-data
 
-.PHONY: all build run test bench clean
+.PHONY: all build run test bench check-numbers clean
 
 all: build
 
@@ -25,6 +25,14 @@ bench:
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DQUORL_TESTS=OFF
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target QuorlDCW
 	bench/run_bench.sh $(BENCH_BUILD)/QuorlDCW $(BENCH_DATA)
+
+# The long check of the number text: 100 million random float and double
+# bit patterns each against the C library's printf (a few minutes).
+check-numbers:
+	mkdir -p $(BENCH_BUILD)
+	$(CXX) -std=c++17 -O2 -Wall -Wextra -Isrc -pthread -o $(BENCH_BUILD)/number_text_check \
+	  bench/number_text_check.cc src/rows/number_text.cc
+	$(BENCH_BUILD)/number_text_check $(NUMBERS)
 
 clean:
 	rm -rf $(BUILD)

@@ -1,23 +1,134 @@
 #include "rows/number_text.h"
 
 #include <charconv>
-#include <cmath>
 #include <cstring>
 
-char* writeFixed6(char* out, double v) {
-  if (std::isnan(v)) {
-    const char* text = std::signbit(v) ? "-nan" : "nan";
-    size_t n = std::strlen(text);
-    std::memcpy(out, text, n);
-    return out + n;
-  }
-  return std::to_chars(out, out + MAX_FIXED6_TEXT, v, std::chars_format::fixed, 6).ptr;
+namespace {
+
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "digit packing assumes little-endian");
+
+// Decimal digit count of n < 1e8: bit length * log10(2) gives d or d - 1; a table compare settles it.
+inline int digitCount(uint32_t n) {
+  static constexpr uint32_t kPow10[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000,
+                                        100000000};
+  const int t = (32 - __builtin_clz(n | 1)) * 1233 >> 12;
+  return t + ((n | 1) >= kPow10[t]);
 }
 
+// n < 1e8 as 8 ASCII digits with leading zeros, first digit in the lowest byte. Branch-free:
+// split into 4-digit, 2-digit and 1-digit lanes, dividing by 100 and 10 via multiply-shift.
+inline uint64_t packDigits8(uint32_t n) {
+  uint64_t x = n / 10000 | uint64_t(n % 10000) << 32;
+  uint64_t q = (x * 10486 >> 20) & 0x0000007F0000007Full;
+  x = q | (x - q * 100) << 16;
+  q = (x * 103 >> 10) & 0x000F000F000F000Full;
+  x = q | (x - q * 10) << 8;
+  return x + 0x3030303030303030ull;
+}
+
+// Writes n < 1e8 without leading zeros. Always stores 8 bytes.
+inline char* writeUpTo8(char* out, uint32_t n) {
+  const int d = digitCount(n);
+  const uint64_t x = packDigits8(n) >> (64 - 8 * d);  // drop the leading zero bytes
+  std::memcpy(out, &x, 8);
+  return out + d;
+}
+
+// Writes n < 1e8 as exactly 8 digits.
+inline char* write8(char* out, uint32_t n) {
+  const uint64_t x = packDigits8(n);
+  std::memcpy(out, &x, 8);
+  return out + 8;
+}
+
+// Writes v in decimal. May store up to 8 bytes from out even when the text is shorter.
+char* writeUnsigned(char* out, uint64_t v) {
+  constexpr uint64_t k1e8 = 100000000, k1e16 = k1e8 * k1e8;
+  if (v < k1e8) return writeUpTo8(out, uint32_t(v));
+  if (v < k1e16) {
+    out = writeUpTo8(out, uint32_t(v / k1e8));
+  } else {
+    out = writeUpTo8(out, uint32_t(v / k1e16));
+    out = write8(out, uint32_t(v / k1e8 % k1e8));
+  }
+  return write8(out, uint32_t(v % k1e8));
+}
+
+// round-half-even(p / 2^k) for 1 <= k < bit width of T.
+template <class T>
+uint32_t roundShift(T p, int k) {
+  const T q = p >> k, r = p & ((T(1) << k) - 1), half = T(1) << (k - 1);
+  return uint32_t(q) + (r > half || (r == half && (q & 1)));
+}
+
+}  // namespace
+
+char* writeFixed6(char* out, double v) {
+  char* const begin = out;
+  uint64_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  *out = '-';  // kept if the sign bit is set: also for -0.0, -nan and values that round to 0
+  out += bits >> 63;
+  const int biased = int(bits >> 52) & 0x7FF;
+  uint64_t m = bits & ((1ull << 52) - 1);
+  if (biased == 0x7FF) {
+    std::memcpy(out, m ? "nan" : "inf", 3);
+    return out + 3;
+  }
+  // |v| = m * 2^e; compute ip + frac/1e6 = round-half-even(|v| * 1e6) exactly.
+  uint64_t ip = 0;
+  uint32_t frac = 0;
+  if (biased || m) {
+    int e = -1074;
+    if (biased) {
+      m |= 1ull << 52;
+      e = biased - 1075;
+    }
+    if (e >= 0) {
+      if (e > 11)  // |v| >= 2^64: rare, let the exact library routine print all the digits
+        return std::to_chars(out, begin + MAX_FIXED6_TEXT, v < 0 ? -v : v,
+                             std::chars_format::fixed, 6).ptr;
+      ip = m << e;
+    } else {
+      const int tz = __builtin_ctzll(m);
+      if (tz >= -e) {
+        ip = m >> -e;  // integer-valued
+      } else {
+        // Drop trailing zero bits so floats widened to double keep a <= 24-bit significand.
+        m >>= tz;
+        const int k = -e - tz;  // |v| = m / 2^k, m odd, k >= 1
+        uint64_t f = m;         // fractional numerator: f / 2^k
+        if (k < 64) {
+          ip = m >> k;
+          f = m & ((1ull << k) - 1);
+        }
+        // f < 2^43 keeps f * 1e6 < 2^63 in 64 bits; then k >= 64 means a result < 1/2, so 0.
+        if (f < (1ull << 43))
+          frac = k < 64 ? roundShift(f * 1000000, k) : 0;
+        else  // f < 2^53, so the product < 2^73 and k >= 74 again means 0
+          frac = k < 74 ? roundShift((unsigned __int128)f * 1000000, k) : 0;
+        if (frac == 1000000) {
+          ++ip;
+          frac = 0;
+        }
+      }
+    }
+  }
+  out = writeUnsigned(out, ip);
+  const uint64_t x = (packDigits8(frac) >> 8 & ~0xFFull) | '.';  // "00dddddd" -> ".dddddd"
+  std::memcpy(out, &x, 8);
+  return out + 7;
+}
+
+// Signs are branch-free: '-' is always stored and kept only for negative values.
 char* writeInt(char* out, int32_t v) {
-  return std::to_chars(out, out + 11, v).ptr;
+  *out = '-';
+  const uint32_t u = v < 0 ? 0u - uint32_t(v) : uint32_t(v);  // also right for INT32_MIN
+  return writeUnsigned(out + (v < 0), u);
 }
 
 char* writeInt64(char* out, int64_t v) {
-  return std::to_chars(out, out + 20, v).ptr;
+  *out = '-';
+  const uint64_t u = v < 0 ? 0ull - uint64_t(v) : uint64_t(v);
+  return writeUnsigned(out + (v < 0), u);
 }

@@ -1,0 +1,180 @@
+// Cross-checks number_text against glibc snprintf on edge cases and random bit patterns.
+#include "rows/number_text.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <string>
+
+namespace {
+
+double fromBits(uint64_t b) {
+  double d;
+  std::memcpy(&d, &b, sizeof d);
+  return d;
+}
+
+float floatFromBits(uint32_t b) {
+  float f;
+  std::memcpy(&f, &b, sizeof f);
+  return f;
+}
+
+constexpr char kCanary = 0x55;
+
+// Runs write on a buffer of `size` bytes followed by canaries and checks none was touched.
+template <class Write>
+std::string boundedWrite(int size, Write write) {
+  char buf[MAX_FIXED6_TEXT + 16];
+  std::memset(buf + size, kCanary, 16);
+  char* end = write(buf);
+  EXPECT_TRUE(std::count(buf + size, buf + size + 16, kCanary) == 16) << "wrote past " << size;
+  return std::string(buf, end);
+}
+
+std::string fixed6(double v) {
+  return boundedWrite(MAX_FIXED6_TEXT, [v](char* b) { return writeFixed6(b, v); });
+}
+
+std::string expectedFixed6(double v) {
+  char buf[400];
+  std::snprintf(buf, sizeof buf, "%f", v);
+  return buf;
+}
+
+// Checks v and -v; reports the bit pattern on failure.
+void checkFixed6(double v) {
+  for (double x : {v, -v}) {
+    uint64_t b;
+    std::memcpy(&b, &x, sizeof b);
+    ASSERT_EQ(fixed6(x), expectedFixed6(x)) << "bits 0x" << std::hex << b;
+  }
+}
+
+// Checks v and its neighbours up to n ulps away on each side.
+void checkAround(double v, int n = 3) {
+  double lo = v, hi = v;
+  checkFixed6(v);
+  for (int i = 0; i < n; ++i) {
+    lo = std::nextafter(lo, -INFINITY);
+    hi = std::nextafter(hi, INFINITY);
+    checkFixed6(lo);
+    checkFixed6(hi);
+  }
+}
+
+template <class T>
+void checkInt(T v) {
+  char ref[32];
+  std::string got;
+  if constexpr (sizeof(T) == 4) {
+    got = boundedWrite(11, [v](char* b) { return writeInt(b, v); });
+    std::snprintf(ref, sizeof ref, "%d", v);
+  } else {
+    got = boundedWrite(20, [v](char* b) { return writeInt64(b, v); });
+    std::snprintf(ref, sizeof ref, "%lld", (long long)v);
+  }
+  ASSERT_EQ(got, ref);
+}
+
+TEST(WriteFixed6, SpecialValues) {
+  EXPECT_EQ(fixed6(0.0), "0.000000");
+  EXPECT_EQ(fixed6(-0.0), "-0.000000");
+  EXPECT_EQ(fixed6(fromBits(0x7FF8000000000000ull)), "nan");
+  EXPECT_EQ(fixed6(fromBits(0xFFF8000000000000ull)), "-nan");
+  EXPECT_EQ(fixed6(fromBits(0x7FF0000000000001ull)), "nan");  // signalling NaN
+  EXPECT_EQ(fixed6(fromBits(0xFFF0000000000001ull)), "-nan");
+  EXPECT_EQ(fixed6(INFINITY), "inf");
+  EXPECT_EQ(fixed6(-INFINITY), "-inf");
+  EXPECT_EQ(fixed6(-1e-300), "-0.000000");
+  for (uint64_t b : {0x7FF8000000000000ull, 0xFFF8000000000000ull, 0x7FF0000000000001ull,
+                     0x7FFFFFFFFFFFFFFFull, 0xFFFFFFFFFFFFFFFFull, 0x7FF0000000000000ull,
+                     0xFFF0000000000000ull})
+    EXPECT_EQ(fixed6(fromBits(b)), expectedFixed6(fromBits(b)));
+}
+
+TEST(WriteFixed6, Extremes) {
+  char buf[MAX_FIXED6_TEXT];
+  EXPECT_EQ(writeFixed6(buf, -DBL_MAX) - buf, 317);
+  for (double v : {DBL_MAX, double(FLT_MAX), 3.4028234663852886e38, 1.7e308, DBL_MIN,
+                   DBL_TRUE_MIN, double(FLT_MIN), double(FLT_TRUE_MIN), 5e-7, 4.9999999999999e-7})
+    checkAround(v);
+}
+
+TEST(WriteFixed6, Ties) {
+  EXPECT_EQ(fixed6(0.0078125), "0.007812");
+  EXPECT_EQ(fixed6(2.5e-7), "0.000000");
+  for (int k = -40000; k <= 40000; ++k) {
+    checkFixed6(k / 128.0);
+    checkFixed6(k / 64.0);
+    checkFixed6(k / 1024.0 + 1e6);
+  }
+  for (int k = 0; k < 2000; ++k) checkAround((k + 0.5) * 1e-6, 2);  // nearest doubles to x.5e-6
+  checkAround(999999.9999995, 5);
+  checkAround(9999999.9999995, 5);
+  checkAround(0.9999995, 5);
+}
+
+TEST(WriteFixed6, PowersAndBoundaries) {
+  for (int e = -1074; e <= 1023; ++e) checkAround(std::ldexp(1.0, e), 2);
+  for (int e = -320; e <= 308; ++e) checkAround(std::pow(10.0, e), 2);
+  for (int e : {43, 44, 52, 53, 63, 64, 65, 113, 128}) {
+    checkAround(std::ldexp(1.0, e), 8);
+    checkAround(std::ldexp(1.0, -e), 8);
+    checkAround(std::ldexp(1.0, e) * 1e-6, 8);
+  }
+}
+
+TEST(WriteFixed6, RandomBitPatterns) {
+  std::mt19937_64 rng(20240601);
+  for (int i = 0; i < 200000; ++i) {
+    const uint64_t r = rng();
+    checkFixed6(double(floatFromBits(uint32_t(r))));
+    // Bias the double exponent toward the fast range so the rare slow path doesn't dominate.
+    const uint64_t b = i & 1 ? r : (r & 0x800FFFFFFFFFFFFFull) | ((900 + (r >> 52) % 260) << 52);
+    checkFixed6(fromBits(b));
+  }
+}
+
+TEST(WriteFixed6, RandomRealistic) {
+  std::mt19937_64 rng(7);
+  for (double range : {180.0, 1e6, 1e12}) {
+    std::uniform_real_distribution<double> dist(-range, range);
+    for (int i = 0; i < 100000; ++i) {
+      const double v = dist(rng);
+      checkFixed6(v);
+      checkFixed6(double(float(v)));
+    }
+  }
+}
+
+TEST(WriteInt, EdgeAndRandom) {
+  for (int32_t v : {0, 1, -1, INT32_MIN, INT32_MAX, INT32_MIN + 1}) checkInt(v);
+  for (int64_t v : {int64_t(0), int64_t(1), int64_t(-1), INT64_MIN, INT64_MAX, INT64_MIN + 1})
+    checkInt(v);
+  int64_t p = 1;
+  for (int i = 0; i <= 18; ++i, p *= 10)
+    for (int64_t d : {-1, 0, 1}) {
+      checkInt(p + d);
+      checkInt(-(p + d));
+      if (p + d <= INT32_MAX) {
+        checkInt(int32_t(p + d));
+        checkInt(int32_t(-(p + d)));
+      }
+    }
+  std::mt19937_64 rng(42);
+  for (int i = 0; i < 200000; ++i) {
+    const uint64_t r = rng();
+    checkInt(int64_t(r));
+    checkInt(int64_t(r) >> (r % 64));  // spread over all lengths
+    checkInt(int32_t(r));
+    checkInt(int32_t(r) >> (r % 32));
+  }
+}
+
+}  // namespace
