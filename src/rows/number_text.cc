@@ -54,6 +54,21 @@ char* writeUnsigned(char* out, uint64_t v) {
   return write8(out, uint32_t(v % k1e8));
 }
 
+// Writes ip.frac for ip < 100 from one packing of the eight digits of
+// n = ip * 1e6 + frac: the one or two integer digits, the point, then the
+// six decimals. Stores up to 8 bytes past the text.
+inline char* writeBelow100(char* out, uint32_t n) {
+  const uint64_t x = packDigits8(n);       // "IIffffff", first digit lowest
+  const int two = n >= 10000000;           // the integer part has two digits
+  const uint64_t head = x >> (8 - 8 * two);  // drop a leading zero digit
+  std::memcpy(out, &head, 8);
+  out += 1 + two;
+  *out++ = '.';
+  const uint64_t decimals = x >> 16;
+  std::memcpy(out, &decimals, 8);
+  return out + 6;
+}
+
 // round-half-even(p / 2^k) for 1 <= k < bit width of T.
 template <class T>
 uint32_t roundShift(T p, int k) {
@@ -114,6 +129,7 @@ char* writeFixed6(char* out, double v) {
       }
     }
   }
+  if (ip < 100) return writeBelow100(out, uint32_t(ip) * 1000000 + frac);
   out = writeUnsigned(out, ip);
   const uint64_t x = (packDigits8(frac) >> 8 & ~0xFFull) | '.';  // "00dddddd" -> ".dddddd"
   std::memcpy(out, &x, 8);
