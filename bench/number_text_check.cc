@@ -21,10 +21,11 @@ constexpr int kMaxReported = 10;
 std::atomic<uint64_t> gChecked{0}, gMismatches{0};
 std::mutex gPrintMutex;
 
-// Returns true if writeFixed6 matches snprintf for v; prints the first few mismatches.
+// Returns true if the writer matches snprintf for v (writeFixed6Float for a
+// float, writeFixed6 for a double); prints the first few mismatches.
 bool check(double v, bool isFloat, uint64_t bits) {
   char mine[MAX_FIXED6_TEXT + 1], ref[400];
-  *writeFixed6(mine, v) = '\0';
+  *(isFloat ? writeFixed6Float(mine, float(v)) : writeFixed6(mine, v)) = '\0';
   std::snprintf(ref, sizeof ref, "%f", v);
   if (std::strcmp(mine, ref) == 0) return true;
   if (gMismatches.fetch_add(1) < kMaxReported) {

@@ -19,6 +19,12 @@ double fromBits(uint64_t b) {
   return d;
 }
 
+uint32_t floatBits(float f) {
+  uint32_t b;
+  std::memcpy(&b, &f, sizeof b);
+  return b;
+}
+
 float floatFromBits(uint32_t b) {
   float f;
   std::memcpy(&f, &b, sizeof f);
@@ -57,6 +63,15 @@ void checkFixed6(double v) {
 }
 
 // Checks v and its neighbours up to n ulps away on each side.
+// Checks the single-precision writer against the C library on f and -f.
+void checkFixed6Float(float f) {
+  for (float v : {f, -f}) {
+    const std::string got =
+        boundedWrite(MAX_FIXED6_TEXT, [v](char* b) { return writeFixed6Float(b, v); });
+    EXPECT_EQ(got, expectedFixed6(v)) << "float bits " << std::hex << floatBits(v);
+  }
+}
+
 void checkAround(double v, int n = 3) {
   double lo = v, hi = v;
   checkFixed6(v);
@@ -135,6 +150,7 @@ TEST(WriteFixed6, RandomBitPatterns) {
   for (int i = 0; i < 200000; ++i) {
     const uint64_t r = rng();
     checkFixed6(double(floatFromBits(uint32_t(r))));
+    checkFixed6Float(floatFromBits(uint32_t(r)));
     // Bias the double exponent toward the fast range so the rare slow path doesn't dominate.
     const uint64_t b = i & 1 ? r : (r & 0x800FFFFFFFFFFFFFull) | ((900 + (r >> 52) % 260) << 52);
     checkFixed6(fromBits(b));
@@ -149,8 +165,20 @@ TEST(WriteFixed6, RandomRealistic) {
       const double v = dist(rng);
       checkFixed6(v);
       checkFixed6(double(float(v)));
+      checkFixed6Float(float(v));
     }
   }
+}
+
+TEST(WriteFixed6Float, EveryExponentAndTies) {
+  // The first and last significands of every exponent, subnormals included.
+  for (uint32_t e = 0; e < 256; ++e)
+    for (uint32_t m : {0u, 1u, 2u, 3u, 0x400000u, 0x7FFFFDu, 0x7FFFFEu, 0x7FFFFFu})
+      checkFixed6Float(floatFromBits(e << 23 | m));
+  // Exact binary ties at the sixth decimal, and the carry into the integer part.
+  for (int i = 0; i < 4096; ++i) checkFixed6Float(float(i) / 128.0f);
+  for (float v : {0.0078125f, 99.9999995f, 100.0f, 8388607.5f, 8388608.0f, 1e-7f, 5e-7f})
+    checkFixed6Float(v);
 }
 
 TEST(WriteInt, EdgeAndRandom) {

@@ -54,8 +54,6 @@ void copyBytes(TableStream& table, OutputStream& out, int64_t n) {
   putChar(out, '\n');
 }
 
-char* writeFloatText(char* p, float v) { return writeFixed6(p, v); }
-
 // A K component of the given size code: absent, 1 byte unsigned, 2 or 4 bytes.
 int32_t readTripletPart(TableStream& table, int size) {
   switch (size) {
@@ -74,7 +72,7 @@ void dumpText(TableStream& table, OutputStream& out, int32_t count) {
 
 void dumpFloat(TableStream& table, OutputStream& out, int32_t) {
   writeElements(table, out, 1, 4, [&](char* p) {
-    p = writeFloatText(p, readFloat(table));
+    p = writeFixed6Float(p, readFloat(table));
     *p++ = '\n';
     return p;
   });
@@ -110,9 +108,9 @@ void dumpCoord2F(TableStream& table, OutputStream& out, int32_t count) {
   int32_t n = elementCount(table, count);
   writeCount(out, n);
   writeElements(table, out, n, 8, [&](char* p) {
-    p = writeFloatText(p, readFloat(table));
+    p = writeFixed6Float(p, readFloat(table));
     *p++ = ',';
-    p = writeFloatText(p, readFloat(table));
+    p = writeFixed6Float(p, readFloat(table));
     *p++ = '\n';
     return p;
   });
@@ -136,11 +134,11 @@ void dumpCoord3F(TableStream& table, OutputStream& out, int32_t count) {
   int32_t n = elementCount(table, count);
   writeCount(out, n);
   writeElements(table, out, n, 12, [&](char* p) {
-    p = writeFloatText(p, readFloat(table));
+    p = writeFixed6Float(p, readFloat(table));
     *p++ = ',';
-    p = writeFloatText(p, readFloat(table));
+    p = writeFixed6Float(p, readFloat(table));
     *p++ = ',';
-    p = writeFloatText(p, readFloat(table));
+    p = writeFixed6Float(p, readFloat(table));
     *p++ = '\n';
     return p;
   });

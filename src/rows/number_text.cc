@@ -136,6 +136,31 @@ char* writeFixed6(char* out, double v) {
   return out + 7;
 }
 
+char* writeFixed6Float(char* out, float v) {
+  uint32_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  const int biased = int(bits >> 23) & 0xFF;
+  // NaN, infinities and whole numbers of 2^23 or more take the general path.
+  if (biased >= 150) return writeFixed6(out, v);
+  *out = '-';
+  out += bits >> 31;
+  // |v| = m / 2^k with a 24-bit m and k >= 1, so m * 1e6 < 2^44 and the
+  // rounded value n = |v| * 1e6 is exact in 64 bits; k >= 64 means n = 0.
+  const uint64_t m = (bits & 0x7FFFFF) | uint64_t(biased != 0) << 23;
+  const int k = biased ? 150 - biased : 149;
+  uint64_t n = 0;
+  if (k < 64) {
+    const uint64_t p = m * 1000000, q = p >> k, r = p & ((uint64_t(1) << k) - 1);
+    const uint64_t half = uint64_t(1) << (k - 1);
+    n = q + (r > half || (r == half && (q & 1)));
+  }
+  if (n < 100000000) return writeBelow100(out, uint32_t(n));
+  out = writeUnsigned(out, n / 1000000);
+  const uint64_t x = (packDigits8(uint32_t(n % 1000000)) >> 8 & ~0xFFull) | '.';
+  std::memcpy(out, &x, 8);
+  return out + 7;
+}
+
 // Signs are branch-free: '-' is always stored and kept only for negative values.
 char* writeInt(char* out, int32_t v) {
   *out = '-';

@@ -11,6 +11,10 @@ constexpr int MAX_FIXED6_TEXT = 330;
 // bytes after the text (within that size) may be overwritten as scratch.
 char* writeFixed6(char* out, double v);
 
+// Writes a single-precision v as printf("%f", (double)v) does, faster than
+// writeFixed6 for the values of ordinary magnitude. Same contract.
+char* writeFixed6Float(char* out, float v);
+
 // Writes v as printf("%d") would. Returns the end; no terminator. out needs 11 bytes;
 // bytes after the text (within that size) may be overwritten as scratch.
 char* writeInt(char* out, int32_t v);
