@@ -33,6 +33,32 @@ void writeCount(OutputStream& out, int32_t n) {
   endLine(out, p);
 }
 
+// One coordinate component, read and written at p.
+char* writeComponent(TableStream& table, char* p, float) {
+  return writeFixed6Float(p, readFloat(table));
+}
+
+char* writeComponent(TableStream& table, char* p, double) {
+  return writeFixed6(p, readDouble(table));
+}
+
+// A coordinate list: its element count on a line of its own, always, then
+// one line per tuple of dims components separated by commas; leadingComma
+// puts one in front of the first component too.
+template <typename Component, int dims, bool leadingComma>
+void dumpCoordinates(TableStream& table, OutputStream& out, int32_t count) {
+  int32_t n = elementCount(table, count);
+  writeCount(out, n);
+  writeElements(table, out, n, dims * sizeof(Component), [&](char* p) {
+    for (int i = 0; i < dims; ++i) {
+      if (leadingComma || i > 0) *p++ = ',';
+      p = writeComponent(table, p, Component());
+    }
+    *p++ = '\n';
+    return p;
+  });
+}
+
 // Copies n bytes as they are, then a newline; once the input has ended
 // each missing byte is written as 0xFF.
 void copyBytes(TableStream& table, OutputStream& out, int64_t n) {
@@ -102,60 +128,21 @@ void dumpLong(TableStream& table, OutputStream& out, int32_t count) {
   });
 }
 
-// Coordinate lists write their element count first, always.
-
 void dumpCoord2F(TableStream& table, OutputStream& out, int32_t count) {
-  int32_t n = elementCount(table, count);
-  writeCount(out, n);
-  writeElements(table, out, n, 8, [&](char* p) {
-    p = writeFixed6Float(p, readFloat(table));
-    *p++ = ',';
-    p = writeFixed6Float(p, readFloat(table));
-    *p++ = '\n';
-    return p;
-  });
+  dumpCoordinates<float, 2, false>(table, out, count);
 }
 
 // Every B line begins with a comma.
 void dumpCoord2D(TableStream& table, OutputStream& out, int32_t count) {
-  int32_t n = elementCount(table, count);
-  writeCount(out, n);
-  writeElements(table, out, n, 16, [&](char* p) {
-    *p++ = ',';
-    p = writeFixed6(p, readDouble(table));
-    *p++ = ',';
-    p = writeFixed6(p, readDouble(table));
-    *p++ = '\n';
-    return p;
-  });
+  dumpCoordinates<double, 2, true>(table, out, count);
 }
 
 void dumpCoord3F(TableStream& table, OutputStream& out, int32_t count) {
-  int32_t n = elementCount(table, count);
-  writeCount(out, n);
-  writeElements(table, out, n, 12, [&](char* p) {
-    p = writeFixed6Float(p, readFloat(table));
-    *p++ = ',';
-    p = writeFixed6Float(p, readFloat(table));
-    *p++ = ',';
-    p = writeFixed6Float(p, readFloat(table));
-    *p++ = '\n';
-    return p;
-  });
+  dumpCoordinates<float, 3, false>(table, out, count);
 }
 
 void dumpCoord3D(TableStream& table, OutputStream& out, int32_t count) {
-  int32_t n = elementCount(table, count);
-  writeCount(out, n);
-  writeElements(table, out, n, 24, [&](char* p) {
-    p = writeFixed6(p, readDouble(table));
-    *p++ = ',';
-    p = writeFixed6(p, readDouble(table));
-    *p++ = ',';
-    p = writeFixed6(p, readDouble(table));
-    *p++ = '\n';
-    return p;
-  });
+  dumpCoordinates<double, 3, false>(table, out, count);
 }
 
 void dumpDate(TableStream& table, OutputStream& out, int32_t) {
