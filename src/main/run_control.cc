@@ -18,6 +18,9 @@ void usageExit() {
 }
 
 void invalidTableExit() {
+  // The column section written so far comes before the message where both
+  // streams go to one terminal.
+  standardOutputFailed();
   std::fputs("Not a valid VPF table file\n", stderr);
   endRun(EXIT_INVALID_TABLE);
 }
