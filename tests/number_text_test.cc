@@ -185,8 +185,7 @@ TEST(WriteInt, EdgeAndRandom) {
   for (int32_t v : {0, 1, -1, INT32_MIN, INT32_MAX, INT32_MIN + 1}) checkInt(v);
   for (int64_t v : {int64_t(0), int64_t(1), int64_t(-1), INT64_MIN, INT64_MAX, INT64_MIN + 1})
     checkInt(v);
-  int64_t p = 1;
-  for (int i = 0; i <= 18; ++i, p *= 10)
+  for (int64_t p = 1;; p *= 10) {
     for (int64_t d : {-1, 0, 1}) {
       checkInt(p + d);
       checkInt(-(p + d));
@@ -195,6 +194,8 @@ TEST(WriteInt, EdgeAndRandom) {
         checkInt(int32_t(-(p + d)));
       }
     }
+    if (p > INT64_MAX / 10) break;  // 10^18 is the last power that fits
+  }
   std::mt19937_64 rng(42);
   for (int i = 0; i < 200000; ++i) {
     const uint64_t r = rng();
