@@ -3,10 +3,19 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 SAMPLE ?= testdata/dnc13/browse/coa/cnd
 
+# Hostile input: sanitized build, fuzz build, fuzzing time and processes.
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_OUT ?= fuzz-out
+COVERAGE_BUILD ?= build-coverage
+FUZZ_SECONDS ?= 600
+FUZZ_JOBS ?= 1
+CI_FUZZ_SECONDS ?= 60
+
 BENCH_BUILD ?= build-release
 BENCH_DATA ?= bench-data
 
-.PHONY: all build run test bench check-numbers clean
+.PHONY: all build run test sanitize-test fuzz fuzz-coverage bench check-numbers clean
 
 all: build
 
@@ -17,8 +26,29 @@ build:
 run: build
 	$(BUILD)/QuorlDCW $(SAMPLE)
 
+# Every test with g++, then again built with clang's address and
+# undefined-behaviour sanitizers, then a short fuzz run.
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	$(MAKE) sanitize-test
+	$(MAKE) fuzz FUZZ_SECONDS=$(CI_FUZZ_SECONDS) FUZZ_JOBS=1
+
+sanitize-test:
+	CC=clang CXX=clang++ cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORL_SANITIZE=ON
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Fuzzes for FUZZ_SECONDS with FUZZ_JOBS processes; the corpus grows in
+# $(FUZZ_OUT)/corpus, findings land in $(FUZZ_OUT)/findings.
+fuzz:
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORL_FUZZ=ON -DQUORL_TESTS=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target quorl_fuzz
+	FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZ_JOBS=$(FUZZ_JOBS) fuzz/run_fuzz.sh $(FUZZ_BUILD)/fuzz/quorl_fuzz $(FUZZ_OUT)
+
+# Coverage of src/ reached by the seeds, the regressions and the corpus
+# the fuzzer has grown.
+fuzz-coverage:
+	fuzz/coverage.sh $(COVERAGE_BUILD) fuzz/corpus fuzz/regressions $(FUZZ_OUT)/corpus
 
 # Release build, 100 MB generated tables of each kind (made once), timings.
 bench:

@@ -1,0 +1,103 @@
+#include "fuzz_case.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+const char* const kMissingTablePath = "/nonexistent-quorl-fuzz/table";
+
+namespace {
+
+const char* const kOddWords[32] = {
+    "",         "-",          "+",           "x",
+    "12abc",    " 7",         "\t-3",        "0x10",
+    "+5",       "-0",         "2147483647",  "2147483648",
+    "-2147483648", "-2147483649", "4294967296", "9223372036854775807",
+    "9223372036854775808", "-9223372036854775809", "99999", "100000",
+    "1e3",      "00012",      "-f",          "-l",
+    "1 2",      "\xff",       "99998",       "-1",
+    "0",        "1",          "65536",       "  +",
+};
+
+// Reads the input front to back; bytes past its end are zero.
+struct Cursor {
+  const uint8_t* data;
+  size_t size;
+  size_t at = 0;
+  uint8_t next() { return at < size ? data[at++] : (at++, 0); }
+  uint64_t littleEndian(int width) {
+    uint64_t value = 0;
+    for (int i = 0; i < width; ++i) value |= static_cast<uint64_t>(next()) << (8 * i);
+    return value;
+  }
+};
+
+std::string numberWord(Cursor& in) {
+  uint8_t s = in.next();
+  if (s < 0xA0) return std::to_string(s);
+  if (s < 0xC0) return std::to_string(-(s - 0xA0));
+  if (s < 0xE0) return kOddWords[s - 0xC0];
+  if (s < 0xF0) return std::to_string(static_cast<int32_t>(in.littleEndian(4)));
+  return std::to_string(static_cast<int64_t>(in.littleEndian(8)));
+}
+
+// The option value as "%ld" reads it; false when it has no digit or does
+// not fit in 32 bits.
+bool optionValue(const std::string& word, long& value) {
+  char* end = nullptr;
+  errno = 0;
+  value = std::strtol(word.c_str(), &end, 10);
+  if (end == word.c_str()) return false;
+  return errno == 0 && value >= INT32_MIN && value <= INT32_MAX;
+}
+
+// Whether the command line must end in the usage exit before the header.
+bool usageExpected(const std::vector<std::string>& words) {
+  int argc = static_cast<int>(words.size()) + 1;
+  if (argc < 2 || argc > 6) return true;
+  if (words.back() == kMissingTablePath) return true;
+  long first = -1, last = 99999;
+  for (int i = 1; i <= argc - 3; ++i) {
+    const std::string& word = words[i - 1];
+    if (word != "-f" && word != "-l") continue;
+    long value = 0;
+    if (!optionValue(words[i], value)) return true;
+    (word == "-f" ? first : last) = value;
+  }
+  return last < first;
+}
+
+}  // namespace
+
+FuzzCase decodeFuzzCase(const uint8_t* data, size_t size, const std::string& tablePath) {
+  Cursor in{data, size};
+  uint8_t mode = in.next();
+  FuzzCase run;
+  std::vector<std::string>& w = run.words;
+  switch (mode & 7) {
+    case 0: break;
+    case 1: w = {"-f", numberWord(in)}; break;
+    case 2: w = {"-l", numberWord(in)}; break;
+    case 3: w = {"-f", numberWord(in), "-l"}; w.push_back(numberWord(in)); break;
+    case 4: w = {"-f", numberWord(in), "-f"}; w.push_back(numberWord(in)); break;
+    case 5: w = {"-f", numberWord(in), "-l"}; break;
+    case 6:
+      if (mode & 8) w = {"-f", "1", "-l", "2", "x"};
+      break;
+    case 7: break;
+  }
+  if ((mode & 7) == 7)
+    w.push_back(kMissingTablePath);
+  else if ((mode & 7) != 6 || (mode & 8))
+    w.push_back(tablePath);
+  size_t start = in.at < size ? in.at : size;
+  run.table.assign(reinterpret_cast<const char*>(data) + start, size - start);
+  if ((mode & 0xF0) == LONG_OUTPUT_RUN) run.outputCap = LONG_OUTPUT_CAP;
+  if ((mode & 0xF0) == STRETCHED_RUN && !run.table.empty()) {
+    size_t unit = run.table.size();
+    run.table.reserve(STRETCHED_TABLE_SIZE + unit);
+    while (run.table.size() < STRETCHED_TABLE_SIZE) run.table.append(run.table.data(), unit);
+  }
+  run.expectUsage = usageExpected(w);
+  return run;
+}

@@ -1,0 +1,55 @@
+// A fuzz input taken apart: a few leading bytes choose the command line,
+// the rest is the table file.
+//
+// Byte 0 picks the command line (low 3 bits), with TABLE for the path:
+//   0 TABLE                1 -f N TABLE          2 -l N TABLE
+//   3 -f N -l M TABLE      4 -f N -f M TABLE     5 -f N -l TABLE
+//   6 no words (bit 3 clear) or six words (bit 3 set)
+//   7 a path that cannot be opened
+// The high nibble of byte 0 picks the run's kind (rare kinds cost more):
+//   5  stretched: the table's bytes are repeated past one read block, so that
+//      values straddle the tool's read blocks;
+//   6  long output: standard output takes two output blocks, not one;
+//   other values: a plain run.
+// Each N or M is then taken from one byte s (and maybe the bytes after it):
+//   s < 0xA0        the decimal s           0xA0..0xBF  minus (s - 0xA0)
+//   0xC0..0xDF      a word from a fixed list of odd words
+//   0xE0..0xEF      the next 4 bytes, little-endian signed 32-bit
+//   0xF0..0xFF      the next 8 bytes, little-endian signed 64-bit
+// Missing bytes read as zero.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "main/output_stream.h"
+#include "rows/table_stream.h"
+
+// A stretched table is at least this long: longer than a read block.
+constexpr size_t STRETCHED_TABLE_SIZE = TABLE_BUFFER_SIZE + 4096;
+constexpr int STRETCHED_RUN = 0x50;
+constexpr int LONG_OUTPUT_RUN = 0x60;
+
+// What standard output takes before it refuses writes: one output block of
+// the tool, or two in a long-output run. One block is cut short by the
+// first write; with two, a whole block is written first, then one is cut
+// short. A huge element count past the end of the input writes zeros until
+// the cap, so the cap sets the cost of most slow runs.
+constexpr size_t OUTPUT_BLOCK = OUTPUT_BUFFER_SIZE;
+constexpr size_t SHORT_OUTPUT_CAP = OUTPUT_BLOCK;
+constexpr size_t LONG_OUTPUT_CAP = 2 * OUTPUT_BLOCK;
+
+// The path given when byte 0 asks for one that cannot be opened.
+extern const char* const kMissingTablePath;
+
+struct FuzzCase {
+  std::vector<std::string> words;  // the command line after the program name
+  std::string table;               // the bytes of the table file
+  bool expectUsage = false;        // the command line alone must give status 3
+  size_t outputCap = SHORT_OUTPUT_CAP;  // bytes standard output takes
+};
+
+// Takes an input apart; tablePath is the path word for the table file.
+FuzzCase decodeFuzzCase(const uint8_t* data, size_t size, const std::string& tablePath);

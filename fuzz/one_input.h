@@ -1,0 +1,24 @@
+// One fuzz input run through the whole tool in-process: its main, header
+// and rows, ending through endRun, with both output streams captured and
+// the end checked.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "fuzz_case.h"
+
+struct RunOutcome {
+  FuzzCase run;
+  int status = -1;       // the run's exit status; -1 when main returned
+  std::string problem;   // empty when the run ended as it must
+};
+
+// Sets up the capture streams and the table file; call once. Returns the
+// original stderr, for the harness's own reports.
+std::FILE* initHarness();
+
+// Runs the tool on one input and checks how it ended.
+RunOutcome runOneInput(const uint8_t* data, size_t size);

@@ -1,0 +1,145 @@
+// Replays fuzz inputs (files, or directories of them) through the whole
+// tool in-process, with the harness's checks, and through the real binary
+// with the same command line, and compares the two: status, standard
+// error and standard output must be the same. The binary's standard
+// output is a file limited to the run's output cap, so that it fails where
+// the in-process capture does.
+//   quorl_fuzz_replay [--binary PATH] FILE_OR_DIR...
+#include <dirent.h>
+#include <sys/mman.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "capture_streams.h"
+#include "one_input.h"
+
+namespace {
+
+std::FILE* reports = nullptr;
+
+struct BinaryRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string readWhole(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+std::string readFd(int fd) {
+  std::string bytes;
+  char block[1 << 16];
+  off_t at = 0;
+  for (ssize_t n; (n = pread(fd, block, sizeof block, at)) > 0; at += n) bytes.append(block, n);
+  return bytes;
+}
+
+// Runs the binary with words; the table file is shared with the child.
+BinaryRun runBinary(const std::string& binary, const FuzzCase& fuzzCase) {
+  const std::vector<std::string>& words = fuzzCase.words;
+  int outFd = memfd_create("quorl-replay-out", MFD_CLOEXEC);
+  int errFd = memfd_create("quorl-replay-err", MFD_CLOEXEC);
+  std::vector<std::string> args{binary};
+  args.insert(args.end(), words.begin(), words.end());
+  std::vector<char*> argv;
+  for (std::string& word : args) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  BinaryRun run;
+  pid_t child = fork();
+  if (child == 0) {
+    rlimit limit{fuzzCase.outputCap, fuzzCase.outputCap};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead
+    dup2(outFd, 1);
+    dup2(errFd, 2);
+    execv(binary.c_str(), argv.data());
+    _exit(127);
+  }
+  int raw = 0;
+  if (child > 0 && waitpid(child, &raw, 0) == child && WIFEXITED(raw))
+    run.status = WEXITSTATUS(raw);
+  run.out = readFd(outFd);
+  run.err = readFd(errFd);
+  close(outFd);
+  close(errFd);
+  return run;
+}
+
+// Compares the in-process run just made with the binary's run.
+std::string compare(const RunOutcome& outcome, const BinaryRun& binary) {
+  if (binary.status != outcome.status)
+    return "binary ended with status " + std::to_string(binary.status);
+  CapturedText err = capturedStderr();
+  if (binary.err != std::string(err.text, err.size)) return "standard error differs";
+  CapturedText out = capturedStdout();
+  if (binary.out != std::string(out.text, out.size)) return "standard output differs";
+  return "";
+}
+
+void addInputs(const std::string& path, std::vector<std::string>& files) {
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0) return;
+  if (!S_ISDIR(info.st_mode)) {
+    files.push_back(path);
+    return;
+  }
+  DIR* dir = opendir(path.c_str());
+  if (dir == nullptr) return;
+  std::vector<std::string> found;
+  while (dirent* entry = readdir(dir))
+    if (entry->d_name[0] != '.') found.push_back(path + "/" + entry->d_name);
+  closedir(dir);
+  std::sort(found.begin(), found.end());
+  files.insert(files.end(), found.begin(), found.end());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string binary;
+  std::vector<std::string> files;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--binary") == 0 && i + 1 < argc)
+      binary = argv[++i];
+    else
+      addInputs(argv[i], files);
+  }
+  reports = initHarness();
+  if (files.empty()) {
+    std::fputs("quorl_fuzz_replay: no inputs\n", reports);
+    return 2;
+  }
+  int failures = 0;
+  int statusCount[4] = {0, 0, 0, 0};
+  for (const std::string& file : files) {
+    std::string bytes = readWhole(file);
+    RunOutcome outcome =
+        runOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    std::string problem = outcome.problem;
+    if (problem.empty() && !binary.empty()) problem = compare(outcome, runBinary(binary, outcome.run));
+    if (outcome.status >= 0 && outcome.status <= 3) ++statusCount[outcome.status];
+    if (!problem.empty()) {
+      ++failures;
+      std::fprintf(reports, "FAIL %s: %s (status %d)\n", file.c_str(), problem.c_str(),
+                   outcome.status);
+    }
+  }
+  std::fprintf(reports, "%zu inputs replayed, %d failed; statuses 0:%d 1:%d 2:%d 3:%d\n",
+               files.size(), failures, statusCount[0], statusCount[1], statusCount[2],
+               statusCount[3]);
+  return failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,95 @@
+#include "run_checks.h"
+
+#include <cstring>
+
+#include "capture_streams.h"
+
+namespace {
+
+const std::string kBanner =
+    "QuorlGIS Mapping System\nby Brannick\nPO Box 4127, 18 Harrow Lane, Eastmere\n"
+    "Northland NL 40217\n\n";
+const std::string kUsage = "usage : QuorlDCW [-f firstRec] [-l lastRec] DCWfile\n";
+const std::string kInvalid = "Not a valid VPF table file\n";
+const std::string kWriteFailed = "can't write standard output\n";
+const std::string kRecords = " Records processed\n";
+const std::string kColumnsMarker = "\n**DCWcolumns ====================\n";
+const std::string kEofMarker = "\n**DCWeof ===========================\n\n";
+
+std::string text(const CapturedText& captured) {
+  return std::string(captured.text, captured.size);
+}
+
+bool startsWith(const std::string& s, const std::string& head) {
+  return s.compare(0, head.size(), head) == 0;
+}
+
+bool endsWith(const std::string& s, const std::string& tail) {
+  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// "N Records processed\n" with N a count of zero or more.
+bool isRecordCount(const std::string& s) {
+  if (!endsWith(s, kRecords)) return false;
+  size_t digits = s.size() - kRecords.size();
+  if (digits == 0 || (digits > 1 && s[0] == '0')) return false;
+  for (size_t i = 0; i < digits; ++i)
+    if (s[i] < '0' || s[i] > '9') return false;
+  return true;
+}
+
+// What standard error must hold after the banner, for status.
+bool errorTextFits(int status, const std::string& message, const FuzzCase& run) {
+  switch (status) {
+    case 0: return isRecordCount(message);
+    case 1: return message == kInvalid;
+    case 2: return message == kWriteFailed;
+    case 3:
+      return message == kUsage ||
+             (!run.words.empty() &&
+              message == "can't open " + run.words.back() + " for reading\n" + kUsage);
+    default: return false;
+  }
+}
+
+std::string checkStdout(int status, const std::string& title) {
+  CapturedText out = capturedStdout();
+  std::string head(out.text, out.size < 4096 ? out.size : 4096);
+  std::string tail(out.text + (out.size < 64 ? 0 : out.size - 64), out.size < 64 ? out.size : 64);
+  switch (status) {
+    case 0:
+      if (out.refused) return "status 0 after standard output refused a write";
+      if (!startsWith(head, title + kColumnsMarker)) return "status 0 without title and columns";
+      if (!endsWith(tail, kEofMarker)) return "status 0 without the end marker last";
+      return "";
+    case 1:
+      // A rejected header keeps its status even when the column section
+      // written before the rejection did not fit.
+      if (!startsWith(head, title)) return "status 1 without the title line";
+      return "";
+    case 2:
+      if (!out.refused) return "status 2 but every write to standard output was taken";
+      return "";
+    default:
+      if (out.size != 0) return "status 3 with text on standard output";
+      return "";
+  }
+}
+
+}  // namespace
+
+std::string checkRun(const FuzzCase& run, int status, const std::string& tablePath) {
+  if (status < 0) return "main returned instead of ending the run";
+  if (status > 3) return "unknown exit status " + std::to_string(status);
+  if ((status == 3) != run.expectUsage)
+    return run.expectUsage ? "usage error not reported with status 3"
+                           : "status 3 on a good command line";
+  CapturedText err = capturedStderr();
+  if (err.refused) return "standard error overflowed its capture";
+  std::string errText = text(err);
+  if (!startsWith(errText, kBanner)) return "standard error does not start with the banner";
+  if (!errorTextFits(status, errText.substr(kBanner.size()), run))
+    return "standard error text does not fit status " + std::to_string(status) + ": " +
+           errText.substr(kBanner.size());
+  return checkStdout(status, "Digital Chart of the World file: " + tablePath + "\n\n");
+}
