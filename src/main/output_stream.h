@@ -75,13 +75,6 @@ inline void putText(OutputStream& out, const char* text) {
   putBytes(out, text, std::strlen(text));
 }
 
-// "%d" text of v.
-inline void putInt(OutputStream& out, int32_t v) {
-  if (discards(out)) return;
-  reserveOutput(out);
-  out.used = writeInt(out.buffer + out.used, v) - out.buffer;
-}
-
 // "%ld" text of a 64-bit v.
 inline void putInt64(OutputStream& out, int64_t v) {
   if (discards(out)) return;
@@ -89,9 +82,3 @@ inline void putInt64(OutputStream& out, int64_t v) {
   out.used = writeInt64(out.buffer + out.used, v) - out.buffer;
 }
 
-// "%f" text of v: six decimals.
-inline void putFixed6(OutputStream& out, double v) {
-  if (discards(out)) return;
-  reserveOutput(out);
-  out.used = writeFixed6(out.buffer + out.used, v) - out.buffer;
-}
