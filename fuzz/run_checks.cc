@@ -3,18 +3,12 @@
 #include <cstring>
 
 #include "capture_streams.h"
+#include "expected_text.h"
 
 namespace {
 
-const std::string kBanner =
-    "QuorlGIS Mapping System\nby Brannick\nPO Box 4127, 18 Harrow Lane, Eastmere\n"
-    "Northland NL 40217\n\n";
-const std::string kUsage = "usage : QuorlDCW [-f firstRec] [-l lastRec] DCWfile\n";
-const std::string kInvalid = "Not a valid VPF table file\n";
 const std::string kWriteFailed = "can't write standard output\n";
 const std::string kRecords = " Records processed\n";
-const std::string kColumnsMarker = "\n**DCWcolumns ====================\n";
-const std::string kEofMarker = "\n**DCWeof ===========================\n\n";
 
 std::string text(const CapturedText& captured) {
   return std::string(captured.text, captured.size);
@@ -88,8 +82,9 @@ std::string checkRun(const FuzzCase& run, int status, const std::string& tablePa
   if (err.refused) return "standard error overflowed its capture";
   std::string errText = text(err);
   if (!startsWith(errText, kBanner)) return "standard error does not start with the banner";
-  if (!errorTextFits(status, errText.substr(kBanner.size()), run))
+  std::string message = errText.substr(std::strlen(kBanner));
+  if (!errorTextFits(status, message, run))
     return "standard error text does not fit status " + std::to_string(status) + ": " +
-           errText.substr(kBanner.size());
+           message;
   return checkStdout(status, "Digital Chart of the World file: " + tablePath + "\n\n");
 }

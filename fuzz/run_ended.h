@@ -8,6 +8,3 @@ struct RunEnded {
 
 // Puts every run-wide value of the tool back to its value at program start.
 void resetRunState();
-
-// True when every run-wide value has its value at program start.
-bool runStateIsInitial();

@@ -16,10 +16,6 @@ void resetStream(OutputStream& out) {
   out.used = 0;
 }
 
-bool streamIsInitial(const OutputStream& out) {
-  return out.file == nullptr && !out.failed && out.used == 0;
-}
-
 }  // namespace
 
 void resetRunState() {
@@ -38,13 +34,4 @@ void resetRunState() {
   tableStream.next = tableStream.end = nullptr;
   tableStream.bufferStart = 0;
   tableStream.ended = false;
-}
-
-bool runStateIsInitial() {
-  for (int i = 0; i < MAX_COLUMNS; ++i)
-    if (columnHandler[i] != nullptr || columnCount[i] != 0) return false;
-  return !swapBytes && columnTotal == 0 && firstRec == -1 && lastRec == 99999 &&
-         readStatus == 1 && streamIsInitial(standardOutput) && streamIsInitial(discardSink) &&
-         tableStream.file == nullptr && tableStream.next == nullptr &&
-         tableStream.end == nullptr && tableStream.bufferStart == 0 && !tableStream.ended;
 }

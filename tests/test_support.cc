@@ -8,19 +8,6 @@
 #include <fstream>
 #include <sstream>
 
-const char* const kBanner =
-    "QuorlGIS Mapping System\nby Brannick\nPO Box 4127, 18 Harrow Lane, Eastmere\n"
-    "Northland NL 40217\n\n";
-const char* const kUsage = "usage : QuorlDCW [-f firstRec] [-l lastRec] DCWfile\n";
-const char* const kInvalid = "Not a valid VPF table file\n";
-const char* const kColumnsMarker = "\n**DCWcolumns ====================\n";
-const char* const kDataMarker = "\n**DCWdata ===========================\n\n";
-const char* const kEofMarker = "\n**DCWeof ===========================\n\n";
-
-std::string rowMarker(int64_t row) {
-  return "**DCWrow ------------ " + std::to_string(row) + " ----\n";
-}
-
 TableBuilder& TableBuilder::header(const std::string& text) {
   unsignedValue(text.size(), 4);
   bytes += text;

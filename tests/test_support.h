@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "expected_text.h"
+
 // Builds table bytes: the 4 length bytes, header text, then row values in
 // the chosen byte order.
 struct TableBuilder {
@@ -46,17 +48,6 @@ RunResult runTool(const std::vector<std::string>& args, const std::string& stdou
 
 // Runs the tool on a table made of bytes, with extra words before its path.
 RunResult runOnTable(const std::string& bytes, const std::vector<std::string>& options = {});
-
-// The banner every run writes to standard error first, and the usage line.
-extern const char* const kBanner;
-extern const char* const kUsage;
-extern const char* const kInvalid;
-
-// Marker lines of the dump, with the empty lines around them.
-extern const char* const kColumnsMarker;
-extern const char* const kDataMarker;
-extern const char* const kEofMarker;
-std::string rowMarker(int64_t row);
 
 // Reads a whole file.
 std::string readFile(const std::string& path);
