@@ -72,6 +72,8 @@ bool usageExpected(const std::vector<std::string>& words) {
 FuzzCase decodeFuzzCase(const uint8_t* data, size_t size, const std::string& tablePath) {
   Cursor in{data, size};
   uint8_t mode = in.next();
+  const bool failingReads = (mode & 0xF0) == FAILING_READS_RUN;
+  const uint64_t failOffset = failingReads ? in.littleEndian(2) : 0;
   FuzzCase run;
   std::vector<std::string>& w = run.words;
   switch (mode & 7) {
@@ -98,6 +100,7 @@ FuzzCase decodeFuzzCase(const uint8_t* data, size_t size, const std::string& tab
     run.table.reserve(STRETCHED_TABLE_SIZE + unit);
     while (run.table.size() < STRETCHED_TABLE_SIZE) run.table.append(run.table.data(), unit);
   }
+  if (failingReads) run.failReadsAt = static_cast<int64_t>(failOffset % (run.table.size() + 1));
   run.expectUsage = usageExpected(w);
   return run;
 }

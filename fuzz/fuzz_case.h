@@ -10,6 +10,9 @@
 //   5  stretched: the table's bytes are repeated past one read block, so that
 //      values straddle the tool's read blocks;
 //   6  long output: standard output takes two output blocks, not one;
+//   7  failing reads: bytes 1 and 2 (little-endian, modulo the table's size
+//      plus one) give the offset at which the tool's reads of the table
+//      start to fail; the words' bytes follow them;
 //   other values: a plain run.
 // Each N or M is then taken from one byte s (and maybe the bytes after it):
 //   s < 0xA0        the decimal s           0xA0..0xBF  minus (s - 0xA0)
@@ -31,6 +34,7 @@
 constexpr size_t STRETCHED_TABLE_SIZE = TABLE_BUFFER_SIZE + 4096;
 constexpr int STRETCHED_RUN = 0x50;
 constexpr int LONG_OUTPUT_RUN = 0x60;
+constexpr int FAILING_READS_RUN = 0x70;
 
 // What standard output takes before it refuses writes: one output block of
 // the tool, or two in a long-output run. One block is cut short by the
@@ -49,6 +53,7 @@ struct FuzzCase {
   std::string table;               // the bytes of the table file
   bool expectUsage = false;        // the command line alone must give status 3
   size_t outputCap = SHORT_OUTPUT_CAP;  // bytes standard output takes
+  int64_t failReadsAt = -1;  // reads of the table fail from this offset on
 };
 
 // Takes an input apart; tablePath is the path word for the table file.

@@ -22,6 +22,12 @@ TYPES = "TFRSICBZYDXK"
 NO_OPTIONS = b"\x00"
 STRETCH = 0x50
 LONG_OUTPUT = 0x60
+FAILING_READS = 0x70
+
+
+def failing_reads(offset, options=b"\x00"):
+    """Command-line bytes of a run whose reads fail from offset on."""
+    return bytes([FAILING_READS | options[0]]) + struct.pack("<H", offset) + options[1:]
 
 
 def odd_word(index):
@@ -228,7 +234,16 @@ def main():
     write("stretch-every-type-M", bytes([STRETCH]) + every_type_table("M").data)
     write("long-output-huge-count", bytes([LONG_OUTPUT]) + data_endings()["huge-variable-count"].data)
     with open(os.path.join(ROOT, "testdata", "dnc13/browse/coa/cnd"), "rb") as f:
-        write("long-output-real-cnd", bytes([LONG_OUTPUT]) + f.read())
+        cnd = f.read()
+    write("long-output-real-cnd", bytes([LONG_OUTPUT]) + cnd)
+    write("failing-reads-cnd-header", failing_reads(100) + cnd)
+    write("failing-reads-cnd-rows", failing_reads(5000) + cnd)
+    write("failing-reads-cnd-at-end", failing_reads(len(cnd)) + cnd)
+    rows_start = len(six) - 6 * 12
+    write("failing-reads-row-boundary", failing_reads(rows_start + 24) + six)
+    write("failing-reads-inside-row", failing_reads(rows_start + 26, b"\x03\x02\x03") + six)
+    every = every_type_table("M").data
+    write("failing-reads-every-type-M", failing_reads(len(every) - 40) + every)
 
 
 if __name__ == "__main__":

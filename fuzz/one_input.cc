@@ -3,6 +3,8 @@
 #include <vector>
 
 #include "capture_streams.h"
+#include "expected_text.h"
+#include "failing_file.h"
 #include "main/run_control.h"
 #include "run_checks.h"
 #include "run_ended.h"
@@ -37,6 +39,36 @@ int runTool(const std::vector<std::string>& words) {
   return -1;
 }
 
+std::string captured(CapturedText text) { return std::string(text.text, text.size); }
+
+// A failing-reads run must write what the table cut at the failing byte
+// gives. When a read did fail, it must say so (or say that standard output
+// failed, which comes first), where the cut table's run ended in a dump or
+// an invalid header; otherwise it must end as the cut table's run does.
+// Leaves the cut table's run in the captures.
+std::string compareWithCutTable(const FuzzCase& failing, int failingStatus, bool readFailed) {
+  const std::string out = captured(capturedStdout());
+  const std::string err = captured(capturedStderr());
+  const std::string cutTable = failing.table.substr(0, failing.failReadsAt);
+  writeTableFile(cutTable);
+  beginCapture(failing.outputCap);
+  const int status = runTool(failing.words);
+  if (captured(capturedStdout()) != out)
+    return "standard output differs from the dump of the table cut at the failing byte";
+  const bool saysReadFailed = err == kBanner + readFailedMessage(tablePath);
+  if (readFailed && failingStatus != 2) return "a failed read is not reported";
+  if (saysReadFailed) {
+    if (!readFailed) return "a read failure reported where no read failed";
+    if (status != 0 && status != 1)
+      return "read failure reported where the cut table ends with status " +
+             std::to_string(status);
+    return "";
+  }
+  if (status != failingStatus || captured(capturedStderr()) != err)
+    return "the run ends unlike the cut table's run";
+  return "";
+}
+
 }  // namespace
 
 std::FILE* initHarness() {
@@ -48,9 +80,13 @@ std::FILE* initHarness() {
 RunOutcome runOneInput(const uint8_t* data, size_t size) {
   RunOutcome outcome;
   outcome.run = decodeFuzzCase(data, size, tablePath);
-  writeTableFile(outcome.run.table);
+  writeTableFile(outcome.run.table, outcome.run.failReadsAt);
   beginCapture(outcome.run.outputCap);
+  const int64_t failedBefore = failedReads();
   outcome.status = runTool(outcome.run.words);
+  const bool readFailed = failedReads() != failedBefore;
   outcome.problem = checkRun(outcome.run, outcome.status, tablePath);
+  if (outcome.problem.empty() && outcome.run.failReadsAt >= 0)
+    outcome.problem = compareWithCutTable(outcome.run, outcome.status, readFailed);
   return outcome;
 }

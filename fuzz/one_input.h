@@ -20,5 +20,6 @@ struct RunOutcome {
 // original stderr, for the harness's own reports.
 std::FILE* initHarness();
 
-// Runs the tool on one input and checks how it ended.
+// Runs the tool on one input and checks how it ended. A failing-reads run
+// is run a second time on the table cut at the failing byte, and compared.
 RunOutcome runOneInput(const uint8_t* data, size_t size);

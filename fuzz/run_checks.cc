@@ -32,12 +32,16 @@ bool isRecordCount(const std::string& s) {
   return true;
 }
 
-// What standard error must hold after the banner, for status.
-bool errorTextFits(int status, const std::string& message, const FuzzCase& run) {
+// What standard error must hold after the banner, for status. Only a run
+// whose reads were made to fail may report a read failure.
+bool errorTextFits(int status, const std::string& message, const FuzzCase& run,
+                   const std::string& tablePath) {
   switch (status) {
     case 0: return isRecordCount(message);
     case 1: return message == kInvalid;
-    case 2: return message == kWriteFailed;
+    case 2:
+      return message == kWriteFailed ||
+             (run.failReadsAt >= 0 && message == readFailedMessage(tablePath));
     case 3:
       return message == kUsage ||
              (!run.words.empty() &&
@@ -46,7 +50,7 @@ bool errorTextFits(int status, const std::string& message, const FuzzCase& run) 
   }
 }
 
-std::string checkStdout(int status, const std::string& title) {
+std::string checkStdout(int status, bool writeFailed, const std::string& title) {
   CapturedText out = capturedStdout();
   std::string head(out.text, out.size < 4096 ? out.size : 4096);
   std::string tail(out.text + (out.size < 64 ? 0 : out.size - 64), out.size < 64 ? out.size : 64);
@@ -62,7 +66,9 @@ std::string checkStdout(int status, const std::string& title) {
       if (!startsWith(head, title)) return "status 1 without the title line";
       return "";
     case 2:
-      if (!out.refused) return "status 2 but every write to standard output was taken";
+      if (writeFailed && !out.refused)
+        return "status 2 but every write to standard output was taken";
+      if (!writeFailed && out.refused) return "a read failure reported over a failed write";
       return "";
     default:
       if (out.size != 0) return "status 3 with text on standard output";
@@ -71,6 +77,10 @@ std::string checkStdout(int status, const std::string& title) {
 }
 
 }  // namespace
+
+std::string readFailedMessage(const std::string& tablePath) {
+  return "can't read " + tablePath + "\n";
+}
 
 std::string checkRun(const FuzzCase& run, int status, const std::string& tablePath) {
   if (status < 0) return "main returned instead of ending the run";
@@ -83,8 +93,9 @@ std::string checkRun(const FuzzCase& run, int status, const std::string& tablePa
   std::string errText = text(err);
   if (!startsWith(errText, kBanner)) return "standard error does not start with the banner";
   std::string message = errText.substr(std::strlen(kBanner));
-  if (!errorTextFits(status, message, run))
+  if (!errorTextFits(status, message, run, tablePath))
     return "standard error text does not fit status " + std::to_string(status) + ": " +
            message;
-  return checkStdout(status, "Digital Chart of the World file: " + tablePath + "\n\n");
+  return checkStdout(status, message == kWriteFailed,
+                     "Digital Chart of the World file: " + tablePath + "\n\n");
 }

@@ -10,3 +10,6 @@
 // Describes the first way the captured run breaks the rules; empty when
 // it keeps them. tablePath is the path the run was given.
 std::string checkRun(const FuzzCase& run, int status, const std::string& tablePath);
+
+// What standard error says after the banner when the table could not be read.
+std::string readFailedMessage(const std::string& tablePath);

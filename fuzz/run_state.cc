@@ -31,6 +31,7 @@ void resetRunState() {
   resetStream(standardOutput);
   resetStream(discardSink);
   tableStream.file = nullptr;
+  tableStream.path = nullptr;
   tableStream.next = tableStream.end = nullptr;
   tableStream.bufferStart = 0;
   tableStream.ended = false;

@@ -8,9 +8,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "failing_file.h"
+#include "main/open_table.h"
+
 namespace {
 
 int tableFd = -1;
+int64_t readsFailAt = -1;
 
 // Straight to file descriptor 2: stderr is the tool's capture by now.
 [[noreturn]] void fail(const char* what) {
@@ -27,7 +31,8 @@ std::string openTableFile() {
   return "/proc/self/fd/" + std::to_string(tableFd);
 }
 
-void writeTableFile(const std::string& bytes) {
+void writeTableFile(const std::string& bytes, int64_t failReadsAt) {
+  readsFailAt = failReadsAt;
   if (ftruncate(tableFd, 0) != 0) fail("ftruncate");
   size_t done = 0;
   while (done < bytes.size()) {
@@ -35,4 +40,9 @@ void writeTableFile(const std::string& bytes) {
     if (n <= 0) fail("pwrite");
     done += static_cast<size_t>(n);
   }
+}
+
+// The tool opens its table here in the fuzz build.
+std::FILE* openTable(const char* path) {
+  return readsFailAt < 0 ? std::fopen(path, "rb") : openFailingAfter(path, readsFailAt);
 }

@@ -4,10 +4,12 @@
 // parallel fuzz processes never share it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // Creates the file; call once. Returns its path.
 std::string openTableFile();
 
-// Makes bytes the whole content of the file.
-void writeTableFile(const std::string& bytes);
+// Makes bytes the whole content of the file. With failReadsAt >= 0, the
+// tool's reads of it deliver that many bytes and then fail.
+void writeTableFile(const std::string& bytes, int64_t failReadsAt = -1);

@@ -6,7 +6,8 @@
 MemoryTable::MemoryTable(const std::string& bytes) : data_(bytes) {
   // A memory stream cannot be empty; an empty table is read from /dev/null.
   openTableStream(stream, data_.empty() ? std::fopen("/dev/null", "rb")
-                                       : fmemopen(data_.data(), data_.size(), "rb"));
+                                       : fmemopen(data_.data(), data_.size(), "rb"),
+                  "memory");
 }
 
 MemoryTable::~MemoryTable() { std::fclose(stream.file); }

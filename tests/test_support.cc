@@ -84,10 +84,11 @@ std::string writeTempFile(const std::string& bytes) {
   return path;
 }
 
-RunResult runTool(const std::vector<std::string>& args, const std::string& stdoutPath) {
+RunResult runProgram(const std::string& binary, const std::vector<std::string>& args,
+                     const std::string& stdoutPath) {
   std::string outPath = tempPath("out");
   std::string errPath = tempPath("err");
-  std::string command = QUORL_BINARY;
+  std::string command = shellQuote(binary);
   for (const std::string& word : args) command += " " + shellQuote(word);
   command += " >" + shellQuote(stdoutPath.empty() ? outPath : stdoutPath);
   command += " 2>" + shellQuote(errPath) + " </dev/null";
@@ -99,6 +100,10 @@ RunResult runTool(const std::vector<std::string>& args, const std::string& stdou
   std::remove(outPath.c_str());
   std::remove(errPath.c_str());
   return result;
+}
+
+RunResult runTool(const std::vector<std::string>& args, const std::string& stdoutPath) {
+  return runProgram(QUORL_BINARY, args, stdoutPath);
 }
 
 RunResult runOnTable(const std::string& bytes, const std::vector<std::string>& options) {

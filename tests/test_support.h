@@ -42,8 +42,12 @@ struct RunResult {
 // Writes bytes to a fresh temporary file and returns its path.
 std::string writeTempFile(const std::string& bytes);
 
-// Runs the tool with the given words after the program name. A non-empty
+// Runs binary with the given words after the program name. A non-empty
 // stdoutPath sends standard output there instead of capturing it.
+RunResult runProgram(const std::string& binary, const std::vector<std::string>& args,
+                     const std::string& stdoutPath = "");
+
+// Runs the tool the same way.
 RunResult runTool(const std::vector<std::string>& args, const std::string& stdoutPath = "");
 
 // Runs the tool on a table made of bytes, with extra words before its path.

@@ -1,5 +1,6 @@
 #include "header/table_header.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "header/column_table.h"
@@ -9,6 +10,13 @@
 bool swapBytes = false;
 
 namespace {
+
+// A scan that stopped because the file could not be read is a read
+// failure, not a bad header.
+[[noreturn]] void rejectHeader(const TableStream& table) {
+  if (readFailed(table)) readFailedExit(table.path);
+  invalidTableExit();
+}
 
 // One column definition as the scans store it; each field is a C string.
 struct ColumnDefinition {
@@ -23,43 +31,43 @@ struct ColumnDefinition {
 
 // Preamble and byte order: 4 length bytes (not used), then "L;", "M;" or
 // a bare ";" for little-endian.
-void readByteOrder(std::FILE* table) {
+void readByteOrder(TableStream& table) {
   char length[4];
   char order[2];
-  if (std::fscanf(table, "%4c%1[lLmM;]", length, order) != 2) invalidTableExit();
+  if (std::fscanf(table.file, "%4c%1[lLmM;]", length, order) != 2) rejectHeader(table);
   if (order[0] == ';') return;
-  if (std::getc(table) != ';') invalidTableExit();
+  if (std::getc(table.file) != ';') rejectHeader(table);
   swapBytes = order[0] == 'M' || order[0] == 'm';
 }
 
 // Table description and narrative table name: checked, then dropped.
-void readTableNames(std::FILE* table) {
+void readTableNames(TableStream& table) {
   char description[80];
-  if (std::fscanf(table, "%79[^;]%*[^;]", description) != 1) invalidTableExit();
+  if (std::fscanf(table.file, "%79[^;]%*[^;]", description) != 1) rejectHeader(table);
   char narrativeStart[2];
-  if (std::fscanf(table, "%*[;\t ]%1[_A-Za-z-]", narrativeStart) != 1) invalidTableExit();
+  if (std::fscanf(table.file, "%*[;\t ]%1[_A-Za-z-]", narrativeStart) != 1) rejectHeader(table);
   char narrativeRest[12];
-  (void)std::fscanf(table, "%11[_A-Za-z0-9.]", narrativeRest);
+  (void)std::fscanf(table.file, "%11[_A-Za-z0-9.]", narrativeRest);
   // Also takes the ";" that would close an empty column list.
-  (void)std::fscanf(table, "%*[; \t]");
+  (void)std::fscanf(table.file, "%*[; \t]");
 }
 
 // Reads one definition "name=T,count,K,description,table,index,:".
 // An empty description is not seen: the separators before it are all taken
 // at once, so the later fields shift into its place.
-void readColumnDefinition(std::FILE* table, ColumnDefinition& column) {
-  if (std::fscanf(table, "%16[ _A-Za-z0-9$%/.-]%*[ \t=]", column.name) != 1) invalidTableExit();
+void readColumnDefinition(TableStream& table, ColumnDefinition& column) {
+  if (std::fscanf(table.file, "%16[ _A-Za-z0-9$%/.-]%*[ \t=]", column.name) != 1) rejectHeader(table);
   // A count of more than 19 characters leaves a count character where the
   // separator must be, so the scan stops short.
-  if (std::fscanf(table, "%1[TFRSICBZYDXK]%*[ \t,]%19[0-9*]%*[ \t,]%1[FUPN]%*[ \t,]", column.type,
+  if (std::fscanf(table.file, "%1[TFRSICBZYDXK]%*[ \t,]%19[0-9*]%*[ \t,]%1[FUPN]%*[ \t,]", column.type,
                   column.count, column.key) != 3)
-    invalidTableExit();
+    rejectHeader(table);
   column.description[0] = '\0';
-  (void)std::fscanf(table, "%79[^,]%*[^,]", column.description);
-  if (std::fscanf(table, "%*[, \t]%12[_A-Za-z0-9.-]%*[, \t]%12[_A-Za-z0-9.-]%*[, \t]",
+  (void)std::fscanf(table.file, "%79[^,]%*[^,]", column.description);
+  if (std::fscanf(table.file, "%*[, \t]%12[_A-Za-z0-9.-]%*[, \t]%12[_A-Za-z0-9.-]%*[, \t]",
                   column.valueTable, column.thematicIndex) != 2)
-    invalidTableExit();
-  if (std::getc(table) != ':') invalidTableExit();
+    rejectHeader(table);
+  if (std::getc(table.file) != ':') rejectHeader(table);
 }
 
 // Writes "\n%-16s=%c,%3s,%c,%s,%s,%s,:" for one definition. Fields are
@@ -87,15 +95,15 @@ void echoColumn(const ColumnDefinition& column) {
 
 }  // namespace
 
-void readTableHeader(std::FILE* table) {
+void readTableHeader(TableStream& table) {
   readByteOrder(table);
   readTableNames(table);
   putText(standardOutput, "\n**DCWcolumns ====================\n");
   for (;;) {
-    int c = std::getc(table);
+    int c = std::getc(table.file);
     if (c == ';') break;
-    if (c == EOF) invalidTableExit();
-    std::ungetc(c, table);
+    if (c == EOF) rejectHeader(table);
+    std::ungetc(c, table.file);
     ColumnDefinition column;
     readColumnDefinition(table, column);
     echoColumn(column);

@@ -2,12 +2,13 @@
 // narrative table name and column definitions.
 #pragma once
 
-#include <cstdio>
+#include "rows/table_stream.h"
 
 // Set when the table is big-endian.
 extern bool swapBytes;
 
 // Reads and checks the header, writes the column section to standard output
 // and enters every column into the column table. Leaves the stream on the
-// first data byte; takes the invalid-table exit on any mismatch.
-void readTableHeader(std::FILE* table);
+// first data byte; takes the invalid-table exit on any mismatch, and the
+// read-failure exit when the file could not be read.
+void readTableHeader(TableStream& table);

@@ -5,6 +5,7 @@
 
 #include "header/table_header.h"
 #include "main/command_line.h"
+#include "main/open_table.h"
 #include "main/output_stream.h"
 #include "main/run_control.h"
 #include "rows/row_loop.h"
@@ -16,12 +17,12 @@ int main(int argc, char** argv) {
 
   // The table is opened before the options are looked at.
   const char* path = argv[argc - 1];
-  std::FILE* file = std::fopen(path, "rb");
+  std::FILE* file = openTable(path);
   if (file == nullptr) {
     std::fprintf(stderr, "can't open %s for reading\n", path);
     usageExit();
   }
-  openTableStream(tableStream, file);
+  openTableStream(tableStream, file, path);
   readRecordRange(argc, argv);
 
   openOutputStreams();
@@ -29,6 +30,6 @@ int main(int argc, char** argv) {
   putText(standardOutput, path);
   putText(standardOutput, "\n\n");
 
-  readTableHeader(tableStream.file);
+  readTableHeader(tableStream);
   dumpRows(tableStream);
 }

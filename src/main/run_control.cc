@@ -25,6 +25,17 @@ void invalidTableExit() {
   endRun(EXIT_INVALID_TABLE);
 }
 
+void writeFailedExit() {
+  std::fputs("can't write standard output\n", stderr);
+  endRun(EXIT_IO_FAILED);
+}
+
+void readFailedExit(const char* path) {
+  if (standardOutputFailed()) writeFailedExit();
+  std::fprintf(stderr, "can't read %s\n", path);
+  endRun(EXIT_IO_FAILED);
+}
+
 bool standardOutputFailed() {
   flushOutput(standardOutput);
   if (standardOutput.file != nullptr &&

@@ -5,7 +5,7 @@
 enum ExitStatus {
   EXIT_DUMPED = 0,         // the table was dumped to its end
   EXIT_INVALID_TABLE = 1,  // the header is not a valid table header
-  EXIT_WRITE_FAILED = 2,   // standard output could not be written
+  EXIT_IO_FAILED = 2,      // standard output could not be written, or the table read
   EXIT_USAGE = 3,          // bad command line, or the table can't be opened
 };
 
@@ -20,6 +20,13 @@ void writeBanner();
 
 // Writes "Not a valid VPF table file" to standard error, ends with status 1.
 [[noreturn]] void invalidTableExit();
+
+// Writes "can't write standard output" to standard error, ends with status 2.
+[[noreturn]] void writeFailedExit();
+
+// Writes "can't read PATH" to standard error and ends with status 2; when
+// standard output failed too, that failure is the one reported.
+[[noreturn]] void readFailedExit(const char* path);
 
 // Flushes standard output; true when any write to it has failed.
 bool standardOutputFailed();

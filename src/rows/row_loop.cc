@@ -28,10 +28,10 @@ void dumpRows(TableStream& table) {
     if (tablePosition(table) == rowStart || standardOutput.failed) break;
   }
   putText(standardOutput, "\n**DCWeof ===========================\n\n");
-  if (standardOutputFailed()) {
-    std::fputs("can't write standard output\n", stderr);
-    endRun(EXIT_WRITE_FAILED);
-  }
+  // The dump above is the table as far as it could be read; the count
+  // would say the table ended there.
+  if (readFailed(table)) readFailedExit(table.path);
+  if (standardOutputFailed()) writeFailedExit();
   std::fprintf(stderr, "%" PRId64 " Records processed\n", rowNumber - 1);
   endRun(EXIT_DUMPED);
 }

@@ -2,8 +2,9 @@
 
 TableStream tableStream;
 
-void openTableStream(TableStream& table, std::FILE* file) {
+void openTableStream(TableStream& table, std::FILE* file, const char* path) {
   table.file = file;
+  table.path = path;
   table.next = table.end = table.buffer;
   table.bufferStart = 0;
   table.ended = false;
@@ -15,8 +16,9 @@ bool fillTable(TableStream& table) {
   size_t n = std::fread(table.buffer, 1, TABLE_BUFFER_SIZE, table.file);
   table.next = table.buffer;
   table.end = table.buffer + n;
-  table.ended = n == 0;  // a read error ends the input like the end of the file
-  return !table.ended;
+  // Bytes read before a failure still count; nothing after it is asked for.
+  table.ended = n == 0 || readFailed(table);
+  return n != 0;
 }
 
 bool skipBytes(TableStream& table, int64_t n) {

@@ -13,22 +13,29 @@ constexpr size_t TABLE_BUFFER_SIZE = QUORL_TABLE_BUFFER_SIZE;
 
 struct TableStream {
   std::FILE* file = nullptr;
+  const char* path = nullptr;           // as typed, for the read-failure message
   const unsigned char* next = nullptr;  // next unread byte of buffer
   const unsigned char* end = nullptr;   // end of the bytes in buffer
   int64_t bufferStart = 0;              // data offset of buffer[0]
-  bool ended = false;                   // a read found no byte: the input is over
+  bool ended = false;                   // the file will give no more bytes
   unsigned char buffer[TABLE_BUFFER_SIZE];
 };
 
 // The table being dumped; its file is opened by main.
 extern TableStream tableStream;
 
-// Points the stream at file with an empty buffer: until the first byte is
-// read through the stream, the header may still be read from the file.
-void openTableStream(TableStream& table, std::FILE* file);
+// Points the stream at file, opened from path, with an empty buffer: until
+// the first byte is read through the stream, the header may still be read
+// from the file.
+void openTableStream(TableStream& table, std::FILE* file, const char* path);
 
 // Refills the empty buffer; false when the input is over, and from then on.
+// A failed read ends the input at the failing byte, like the end of the
+// file; readFailed tells the two apart afterwards.
 bool fillTable(TableStream& table);
+
+// True when a read of the table's file failed: the input ended early.
+inline bool readFailed(const TableStream& table) { return std::ferror(table.file) != 0; }
 
 // Next byte of the table, or EOF once the input has ended.
 inline int readChar(TableStream& table) {

@@ -1,0 +1,62 @@
+// Reads of the table that fail part way: the dump is the table as far as it
+// could be read, and the run says so with status 2 instead of a count.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "test_support.h"
+
+namespace {
+
+const std::string kEdg = std::string(QUORL_TESTDATA) + "/dnc13/browse/coa/edg";
+
+// Standard output after its title line, which names the path.
+std::string afterTitle(const std::string& out) { return out.substr(out.find('\n') + 1); }
+
+// Runs the tool on path with its reads failing after `good` bytes, and the
+// tool on a copy of the file's first `good` bytes; the two dumps must be
+// the same, and only the first says it could not read the table.
+void expectCutAt(const std::string& path, int64_t good, int cutStatus) {
+  setenv("QUORL_FAIL_READS_AFTER", std::to_string(good).c_str(), 1);
+  RunResult failing = runProgram(QUORL_FAILING_READS_BINARY, {path});
+  unsetenv("QUORL_FAIL_READS_AFTER");
+  std::string cutPath = writeTempFile(readFile(path).substr(0, good));
+  RunResult cut = runTool({cutPath});
+  std::remove(cutPath.c_str());
+  EXPECT_EQ(failing.status, 2) << "reads failing after " << good;
+  EXPECT_EQ(failing.err, kBanner + ("can't read " + path + "\n")) << good;
+  EXPECT_EQ(afterTitle(failing.out), afterTitle(cut.out)) << good;
+  EXPECT_EQ(cut.status, cutStatus) << good;
+}
+
+TEST(ReadFailure, InTheHeaderAndInTheRows) {
+  expectCutAt(kEdg, 100, 1);  // inside the column definitions
+  expectCutAt(kEdg, 5000, 0);
+  expectCutAt(kEdg, 100000, 0);
+}
+
+TEST(ReadFailure, OnARowBoundaryAndInsideARow) {
+  TableBuilder table;
+  table.header(columnsHeader("ID=I,1,P,Row Identifier,-,-,:NAME=T,8,N,Name,-,-,:"));
+  const int64_t dataStart = table.bytes.size();
+  for (int i = 1; i <= 3; ++i) table.i32(i).raw("NAME   " + std::to_string(i));
+  std::string path = writeTempFile(table.bytes);
+  expectCutAt(path, dataStart + 12, 0);  // after row 1
+  expectCutAt(path, dataStart + 14, 0);  // inside row 2's number
+  expectCutAt(path, dataStart + 20, 0);  // inside row 2's text
+  std::remove(path.c_str());
+}
+
+// Some systems open a directory for reading; it is still no table file.
+TEST(ReadFailure, DirectoryCannotBeOpened) {
+  char name[] = "/tmp/quorl_dir_XXXXXX";
+  ASSERT_NE(mkdtemp(name), nullptr);
+  RunResult run = runTool({name});
+  rmdir(name);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, kBanner + ("can't open " + std::string(name) + " for reading\n") + kUsage);
+  EXPECT_EQ(run.status, 3);
+}
+
+}  // namespace
