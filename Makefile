@@ -14,8 +14,10 @@ CI_FUZZ_SECONDS ?= 60
 
 BENCH_BUILD ?= build-release
 BENCH_DATA ?= bench-data
+PACKAGE_BUILD ?= build-package
 
-.PHONY: all build run test sanitize-test fuzz fuzz-coverage bench check-numbers clean
+.PHONY: all build run test sanitize-test fuzz fuzz-coverage bench check-numbers package \
+	clean distclean
 
 all: build
 
@@ -66,5 +68,18 @@ check-numbers:
 	  bench/number_text_check.cc src/rows/number_text.cc
 	$(BENCH_BUILD)/number_text_check $(NUMBERS)
 
+# The .deb and .tar.gz of a release build, checked for what they must hold.
+package:
+	cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=Release -DQUORL_TESTS=OFF
+	cmake --build $(PACKAGE_BUILD) -j $(JOBS)
+	cd $(PACKAGE_BUILD) && cpack
+	tests/check_package.sh $(PACKAGE_BUILD)
+
+# Every build and output folder; distclean also drops the generated
+# benchmark tables, which take a while to make again.
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(FUZZ_OUT) $(COVERAGE_BUILD) $(BENCH_BUILD) \
+	  $(PACKAGE_BUILD)
+
+distclean: clean
+	rm -rf $(BENCH_DATA)

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# check_package.sh BUILDDIR - checks the packages `make package` left in
+# BUILDDIR: the .deb and the .tar.gz hold the binary, the man page and the
+# docs, carry the project's version (as do the man page and the newest
+# changelog entry), and the packaged binary dumps a sample table.
+set -euo pipefail
+
+if [ $# -ne 1 ]; then echo "usage: $0 BUILDDIR" >&2; exit 2; fi
+BUILD=$1
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+fail() { echo "check_package: $*" >&2; exit 1; }
+
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$BUILD/CMakeCache.txt")
+[ -n "$version" ] || fail "no project version in $BUILD/CMakeCache.txt"
+newest=$(sed -n 's/^## \([^ ]*\).*/\1/p' "$ROOT/CHANGELOG.md" | head -1)
+[ "$newest" = "$version" ] || fail "CHANGELOG.md's newest entry is $newest, the project is $version"
+
+deb=$(ls "$BUILD"/quorldcw_"$version"_*.deb 2>/dev/null | head -1)
+tgz=$(ls "$BUILD"/quorldcw-"$version"-*.tar.gz 2>/dev/null | head -1)
+[ -f "$deb" ] || fail "no quorldcw_${version}_*.deb in $BUILD"
+[ -f "$tgz" ] || fail "no quorldcw-$version-*.tar.gz in $BUILD"
+
+listing=$(dpkg-deb -c "$deb" | awk '{print $6}')
+for path in ./usr/bin/QuorlDCW ./usr/share/man/man1/QuorlDCW.1.gz \
+            ./usr/share/doc/quorldcw/README.md ./usr/share/doc/quorldcw/LICENSE \
+            ./usr/share/doc/quorldcw/CHANGELOG.md; do
+  grep -qx -- "$path" <<<"$listing" || fail "$deb lacks $path"
+done
+[ "$(dpkg-deb -f "$deb" Package)" = quorldcw ] || fail "package name is not quorldcw"
+[ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version is not $version"
+dpkg-deb -f "$deb" Depends | grep -q libc6 || fail "package depends on nothing"
+
+top=$(tar -tzf "$tgz" | head -1 | cut -d/ -f1)
+for path in bin/QuorlDCW share/man/man1/QuorlDCW.1.gz share/doc/quorldcw/LICENSE; do
+  tar -tzf "$tgz" | grep -qx -- "$top/$path" || fail "$tgz lacks $path"
+done
+
+# The packaged man page and binary, as a user gets them.
+unpacked=$(mktemp -d)
+trap 'rm -rf "$unpacked"' EXIT
+dpkg-deb -x "$deb" "$unpacked"
+zcat "$unpacked/usr/share/man/man1/QuorlDCW.1.gz" > "$unpacked/QuorlDCW.1"
+head -1 "$unpacked/QuorlDCW.1" | grep -q "\"QuorlDCW $version\"" ||
+  fail "the man page does not name version $version"
+if command -v mandoc >/dev/null; then
+  lint=$(mandoc -Tlint -Wwarning "$unpacked/QuorlDCW.1" 2>&1 || true)
+  [ -z "$lint" ] || fail "mandoc: $lint"
+fi
+status=0
+(cd "$ROOT" && "$unpacked/usr/bin/QuorlDCW" testdata/dnc13/browse/coa/cnd) \
+  >"$unpacked/out" 2>"$unpacked/err" || status=$?
+[ "$status" = 0 ] || fail "the packaged binary ended with status $status"
+[ "$(tail -1 "$unpacked/err")" = "852 Records processed" ] || fail "the packaged binary's count is wrong"
+cmp -s <(tail -n +2 "$unpacked/out") <(tail -n +2 "$ROOT/tests/expected/cnd.dump") ||
+  fail "the packaged binary's dump of cnd differs from tests/expected/cnd.dump"
+
+echo "packages good: $(basename "$deb"), $(basename "$tgz")"
+dpkg-deb -c "$deb" | awk '{print "  " $6}'
