@@ -1,6 +1,8 @@
 // The command line, run end to end: argument counts, the record range
 // options and the open failure.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 
@@ -121,6 +123,25 @@ TEST(CommandLine, TitleNamesThePathAsTyped) {
   EXPECT_EQ(run.out.substr(0, run.out.find('\n') + 2),
             "Digital Chart of the World file: " + path + "\n\n");
   std::remove(path.c_str());
+}
+
+// The runner passes every word to the shell quoted, the binary's own path
+// too, so the suite runs from a checkout whose path has spaces or quotes.
+TEST(TestRunner, BinaryPathWithSpacesAndQuotes) {
+  std::string dir = writeTempFile("");
+  std::remove(dir.c_str());
+  dir += " it's here";
+  ASSERT_EQ(mkdir(dir.c_str(), 0700), 0);
+  std::string binary = dir + "/Quorl DCW";
+  std::string bytes = readFile(QUORL_BINARY);
+  std::FILE* copy = std::fopen(binary.c_str(), "wb");
+  ASSERT_NE(copy, nullptr);
+  std::fwrite(bytes.data(), 1, bytes.size(), copy);
+  std::fclose(copy);
+  chmod(binary.c_str(), 0700);
+  expectUsage(runProgram(binary, {}));
+  std::remove(binary.c_str());
+  rmdir(dir.c_str());
 }
 
 }  // namespace
