@@ -1,6 +1,7 @@
 // The table file of the in-process runs: one anonymous memory file per
 // process, rewritten for every run and opened by the tool through its
-// /proc/self/fd path. Nothing is left on disk when the process dies, and
+// /proc/self/fd path (table_file.cc holds the fuzz build's openTable, which
+// can make the reads fail part way). Nothing is left on disk when the process dies, and
 // parallel fuzz processes never share it.
 #pragma once
 
