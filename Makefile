@@ -58,10 +58,12 @@ bench:
 
 # The long check of the number text: 100 million random float and double
 # bit patterns each against the C library's printf (a few minutes).
+# NUMBERS sets the count; NUMBERS_FLAGS=-DQUORL_PORTABLE_NUMBERS checks the
+# plain bit helpers that hosts without a 128-bit type use.
 check-numbers:
 	mkdir -p $(BENCH_BUILD)
-	$(CXX) -std=c++17 -O2 -Wall -Wextra -Isrc -pthread -o $(BENCH_BUILD)/number_text_check \
-	  bench/number_text_check.cc src/rows/number_text.cc
+	$(CXX) -std=c++17 -O2 -Wall -Wextra -Isrc -pthread $(NUMBERS_FLAGS) \
+	  -o $(BENCH_BUILD)/number_text_check bench/number_text_check.cc src/rows/number_text.cc
 	$(BENCH_BUILD)/number_text_check $(NUMBERS)
 
 clean:
