@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -60,9 +62,11 @@ std::string readFile(const std::string& path) {
 
 namespace {
 
-std::string tempPath(const char* stem) {
-  const char* dir = std::getenv("TMPDIR");
-  std::string path = std::string(dir ? dir : "/tmp") + "/quorl_" + stem + "_XXXXXX";
+// A new empty file in dir (the temporary directory when empty).
+std::string tempPath(const char* stem, std::string dir = "") {
+  const char* tmp = std::getenv("TMPDIR");
+  if (dir.empty()) dir = tmp ? tmp : "/tmp";
+  std::string path = dir + "/quorl_" + stem + "_XXXXXX";
   std::vector<char> name(path.begin(), path.end());
   name.push_back('\0');
   int fd = mkstemp(name.data());
@@ -99,6 +103,25 @@ RunResult runTool(const std::vector<std::string>& args, const std::string& stdou
   std::remove(outPath.c_str());
   std::remove(errPath.c_str());
   return result;
+}
+
+std::string writeSparseFile(const std::vector<std::pair<int64_t, std::string>>& pieces,
+                            int64_t size) {
+  for (const char* dir : {"/dev/shm", ""}) {
+    std::string path = tempPath("sparse", dir);
+    int fd = open(path.c_str(), O_WRONLY);
+    bool written = fd >= 0 && ftruncate(fd, size) == 0;
+    for (const auto& piece : pieces)
+      written = written && pwrite(fd, piece.second.data(), piece.second.size(), piece.first) ==
+                               static_cast<ssize_t>(piece.second.size());
+    struct stat info;
+    // Allocated blocks of 512 bytes: a sparse file holds little more than its pieces.
+    written = written && fstat(fd, &info) == 0 && info.st_size == size && info.st_blocks < 8192;
+    if (fd >= 0) close(fd);
+    if (written) return path;
+    std::remove(path.c_str());
+  }
+  return "";
 }
 
 RunResult runOnTable(const std::string& bytes, const std::vector<std::string>& options) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "expected_text.h"
@@ -41,6 +42,13 @@ struct RunResult {
 
 // Writes bytes to a fresh temporary file and returns its path.
 std::string writeTempFile(const std::string& bytes);
+
+// Writes a sparse file of size bytes holding each piece's bytes at its
+// offset and zeros elsewhere, in /dev/shm where there is one (its holes
+// read fastest), else in the temporary directory. Returns its path, or ""
+// when neither holds it without storing the zeros.
+std::string writeSparseFile(const std::vector<std::pair<int64_t, std::string>>& pieces,
+                            int64_t size);
 
 // Runs the tool with the given words after the program name. A non-empty
 // stdoutPath sends standard output there instead of capturing it.
