@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -88,10 +89,43 @@ std::string writeTempFile(const std::string& bytes) {
   return path;
 }
 
+namespace {
+
+// The words that start the tool, quoted for the shell: the emulator if
+// there is one, then the binary. QUORL_TOOL and QUORL_TOOL_RUNNER replace
+// the built binary and the build's emulator, so that the same tests can
+// run another build of the tool (the Windows executable under wine).
+std::string toolCommand() {
+  const char* runner = std::getenv("QUORL_TOOL_RUNNER");
+  const char* tool = std::getenv("QUORL_TOOL");
+  std::string command;
+  if (runner == nullptr) runner = QUORL_EMULATOR;
+  if (*runner != '\0') command = shellQuote(runner) + " ";
+  return command + shellQuote(tool != nullptr ? tool : QUORL_BINARY);
+}
+
+// Turns the tool's CR LF line ends back into LF when it writes text
+// streams the Windows way (QUORL_TOOL_LINE_ENDS=crlf). Every LF must come
+// after a CR; one that does not fails the test.
+void takeLineEnds(std::string& text, const char* stream) {
+  const char* ends = std::getenv("QUORL_TOOL_LINE_ENDS");
+  if (ends == nullptr || std::strcmp(ends, "crlf") != 0) return;
+  std::string lf;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'))
+      ADD_FAILURE() << stream << ": line feed without carriage return at byte " << i;
+    lf += text[i];
+  }
+  text = lf;
+}
+
+}  // namespace
+
 RunResult runTool(const std::vector<std::string>& args, const std::string& stdoutPath) {
   std::string outPath = tempPath("out");
   std::string errPath = tempPath("err");
-  std::string command = QUORL_BINARY;
+  std::string command = toolCommand();
   for (const std::string& word : args) command += " " + shellQuote(word);
   command += " >" + shellQuote(stdoutPath.empty() ? outPath : stdoutPath);
   command += " 2>" + shellQuote(errPath) + " </dev/null";
@@ -100,6 +134,8 @@ RunResult runTool(const std::vector<std::string>& args, const std::string& stdou
   result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
   result.out = readFile(outPath);
   result.err = readFile(errPath);
+  takeLineEnds(result.out, "standard output");
+  takeLineEnds(result.err, "standard error");
   std::remove(outPath.c_str());
   std::remove(errPath.c_str());
   return result;

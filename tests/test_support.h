@@ -51,7 +51,9 @@ std::string writeSparseFile(const std::vector<std::pair<int64_t, std::string>>& 
                             int64_t size);
 
 // Runs the tool with the given words after the program name. A non-empty
-// stdoutPath sends standard output there instead of capturing it.
+// stdoutPath sends standard output there instead of capturing it. A tool
+// that ends its lines with CR LF (QUORL_TOOL_LINE_ENDS=crlf) has its
+// output given back with LF.
 RunResult runTool(const std::vector<std::string>& args, const std::string& stdoutPath = "");
 
 // Runs the tool on a table made of bytes, with extra words before its path.
