@@ -15,7 +15,10 @@ CI_FUZZ_SECONDS ?= 60
 BENCH_BUILD ?= build-release
 BENCH_DATA ?= bench-data
 
-.PHONY: all build run test sanitize-test fuzz fuzz-coverage bench check-numbers clean
+# Cross builds tested under emulation: big-endian, 32-bit and Windows.
+CROSS_TARGETS ?= s390x i686 armhf mingw64
+
+.PHONY: all build run test sanitize-test fuzz fuzz-coverage bench check-numbers cross-test clean
 
 all: build
 
@@ -65,6 +68,12 @@ check-numbers:
 	$(CXX) -std=c++17 -O2 -Wall -Wextra -Isrc -pthread $(NUMBERS_FLAGS) \
 	  -o $(BENCH_BUILD)/number_text_check bench/number_text_check.cc src/rows/number_text.cc
 	$(BENCH_BUILD)/number_text_check $(NUMBERS)
+
+# Builds for s390x, i686, armhf (Linux) and Windows with Debian's cross
+# toolchains (installed when missing) and runs the tests under qemu-user
+# and wine; see tests/run_cross_test.sh.
+cross-test:
+	BUILD=$(BUILD) JOBS=$(JOBS) tests/run_cross_test.sh $(CROSS_TARGETS)
 
 clean:
 	rm -rf $(BUILD)
