@@ -16,8 +16,11 @@ BENCH_BUILD ?= build-release
 BENCH_DATA ?= bench-data
 PACKAGE_BUILD ?= build-package
 
-.PHONY: all build run test sanitize-test fuzz fuzz-coverage bench check-numbers package \
-	clean distclean
+# Cross builds tested under emulation: big-endian, 32-bit and Windows.
+CROSS_TARGETS ?= s390x i686 armhf mingw64
+
+.PHONY: all build run test sanitize-test fuzz fuzz-coverage bench check-numbers cross-test \
+	package clean distclean
 
 all: build
 
@@ -62,11 +65,19 @@ bench:
 
 # The long check of the number text: 100 million random float and double
 # bit patterns each against the C library's printf (a few minutes).
+# NUMBERS sets the count; NUMBERS_FLAGS=-DQUORL_PORTABLE_NUMBERS checks the
+# plain bit helpers that hosts without a 128-bit type use.
 check-numbers:
 	mkdir -p $(BENCH_BUILD)
-	$(CXX) -std=c++17 -O2 -Wall -Wextra -Isrc -pthread -o $(BENCH_BUILD)/number_text_check \
-	  bench/number_text_check.cc src/rows/number_text.cc
+	$(CXX) -std=c++17 -O2 -Wall -Wextra -Isrc -pthread $(NUMBERS_FLAGS) \
+	  -o $(BENCH_BUILD)/number_text_check bench/number_text_check.cc src/rows/number_text.cc
 	$(BENCH_BUILD)/number_text_check $(NUMBERS)
+
+# Builds for s390x, i686, armhf (Linux) and Windows with Debian's cross
+# toolchains (installed when missing) and runs the tests under qemu-user
+# and wine; see tests/run_cross_test.sh.
+cross-test:
+	BUILD=$(BUILD) JOBS=$(JOBS) tests/run_cross_test.sh $(CROSS_TARGETS)
 
 # The .deb and .tar.gz of a release build, checked for what they must hold.
 package:
@@ -79,7 +90,7 @@ package:
 # benchmark tables, which take a while to make again.
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(FUZZ_OUT) $(COVERAGE_BUILD) $(BENCH_BUILD) \
-	  $(PACKAGE_BUILD)
+	  $(PACKAGE_BUILD) $(addprefix build-,$(CROSS_TARGETS))
 
 distclean: clean
 	rm -rf $(BENCH_DATA)

@@ -3,8 +3,9 @@
 // with the same command line, and compares the two: status, standard
 // error and standard output must be the same. The binary's standard
 // output is a file limited to the run's output cap, so that it fails where
-// the in-process capture does.
-//   quorl_fuzz_replay [--binary PATH] FILE_OR_DIR...
+// the in-process capture does. A binary of another machine is run behind
+// the emulator given with --emulator.
+//   quorl_fuzz_replay [--binary PATH [--emulator PATH]] FILE_OR_DIR...
 #include <dirent.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
@@ -48,12 +49,15 @@ std::string readFd(int fd) {
   return bytes;
 }
 
-// Runs the binary with words; the table file is shared with the child.
-BinaryRun runBinary(const std::string& binary, const FuzzCase& fuzzCase) {
+// Runs the binary (behind the emulator, if any) with words; the table file
+// is shared with the child.
+BinaryRun runBinary(const std::string& emulator, const std::string& binary,
+                    const FuzzCase& fuzzCase) {
   const std::vector<std::string>& words = fuzzCase.words;
   int outFd = memfd_create("quorl-replay-out", MFD_CLOEXEC);
   int errFd = memfd_create("quorl-replay-err", MFD_CLOEXEC);
   std::vector<std::string> args{binary};
+  if (!emulator.empty()) args.insert(args.begin(), emulator);
   args.insert(args.end(), words.begin(), words.end());
   std::vector<char*> argv;
   for (std::string& word : args) argv.push_back(word.data());
@@ -66,7 +70,7 @@ BinaryRun runBinary(const std::string& binary, const FuzzCase& fuzzCase) {
     std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead
     dup2(outFd, 1);
     dup2(errFd, 2);
-    execv(binary.c_str(), argv.data());
+    execvp(args[0].c_str(), argv.data());  // an emulator may be named by PATH
     _exit(127);
   }
   int raw = 0;
@@ -110,11 +114,13 @@ void addInputs(const std::string& path, std::vector<std::string>& files) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string binary;
+  std::string binary, emulator;
   std::vector<std::string> files;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--binary") == 0 && i + 1 < argc)
       binary = argv[++i];
+    else if (std::strcmp(argv[i], "--emulator") == 0 && i + 1 < argc)
+      emulator = argv[++i];
     else
       addInputs(argv[i], files);
   }
@@ -133,7 +139,7 @@ int main(int argc, char** argv) {
     // The binary's reads cannot be made to fail: a failing-reads run was
     // compared in-process with the run on the cut table instead.
     if (problem.empty() && !binary.empty() && outcome.run.failReadsAt < 0)
-      problem = compare(outcome, runBinary(binary, outcome.run));
+      problem = compare(outcome, runBinary(emulator, binary, outcome.run));
     if (outcome.status >= 0 && outcome.status <= 3) ++statusCount[outcome.status];
     if (!problem.empty()) {
       ++failures;

@@ -1,5 +1,8 @@
 #include "test_support.h"
 
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -60,9 +63,11 @@ std::string readFile(const std::string& path) {
 
 namespace {
 
-std::string tempPath(const char* stem) {
-  const char* dir = std::getenv("TMPDIR");
-  std::string path = std::string(dir ? dir : "/tmp") + "/quorl_" + stem + "_XXXXXX";
+// A new empty file in dir (the temporary directory when empty).
+std::string tempPath(const char* stem, std::string dir = "") {
+  const char* tmp = std::getenv("TMPDIR");
+  if (dir.empty()) dir = tmp ? tmp : "/tmp";
+  std::string path = dir + "/quorl_" + stem + "_XXXXXX";
   std::vector<char> name(path.begin(), path.end());
   name.push_back('\0');
   int fd = mkstemp(name.data());
@@ -84,11 +89,46 @@ std::string writeTempFile(const std::string& bytes) {
   return path;
 }
 
-RunResult runProgram(const std::string& binary, const std::vector<std::string>& args,
+namespace {
+
+// The emulator word that starts a program of this build, quoted for the
+// shell, then a space; empty where programs run natively.
+std::string emulatorWords(const char* runner) {
+  return *runner != '\0' ? shellQuote(runner) + " " : "";
+}
+
+// The words that start the tool: the emulator if there is one, then the
+// binary. QUORL_TOOL and QUORL_TOOL_RUNNER replace the built binary and the
+// build's emulator, so that the same tests can run another build of the
+// tool (the Windows executable under wine).
+std::string toolCommand() {
+  const char* runner = std::getenv("QUORL_TOOL_RUNNER");
+  const char* tool = std::getenv("QUORL_TOOL");
+  return emulatorWords(runner != nullptr ? runner : QUORL_EMULATOR) +
+         shellQuote(tool != nullptr ? tool : QUORL_BINARY);
+}
+
+// Turns the tool's CR LF line ends back into LF when it writes text
+// streams the Windows way (QUORL_TOOL_LINE_ENDS=crlf). Every LF must come
+// after a CR; one that does not fails the test.
+void takeLineEnds(std::string& text, const char* stream) {
+  const char* ends = std::getenv("QUORL_TOOL_LINE_ENDS");
+  if (ends == nullptr || std::strcmp(ends, "crlf") != 0) return;
+  std::string lf;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'))
+      ADD_FAILURE() << stream << ": line feed without carriage return at byte " << i;
+    lf += text[i];
+  }
+  text = lf;
+}
+
+// Runs command, the quoted words that start a program, with args.
+RunResult runCommand(std::string command, const std::vector<std::string>& args,
                      const std::string& stdoutPath) {
   std::string outPath = tempPath("out");
   std::string errPath = tempPath("err");
-  std::string command = shellQuote(binary);
   for (const std::string& word : args) command += " " + shellQuote(word);
   command += " >" + shellQuote(stdoutPath.empty() ? outPath : stdoutPath);
   command += " 2>" + shellQuote(errPath) + " </dev/null";
@@ -102,8 +142,37 @@ RunResult runProgram(const std::string& binary, const std::vector<std::string>& 
   return result;
 }
 
+}  // namespace
+
+RunResult runProgram(const std::string& binary, const std::vector<std::string>& args,
+                     const std::string& stdoutPath) {
+  return runCommand(emulatorWords(QUORL_EMULATOR) + shellQuote(binary), args, stdoutPath);
+}
+
 RunResult runTool(const std::vector<std::string>& args, const std::string& stdoutPath) {
-  return runProgram(QUORL_BINARY, args, stdoutPath);
+  RunResult result = runCommand(toolCommand(), args, stdoutPath);
+  takeLineEnds(result.out, "standard output");
+  takeLineEnds(result.err, "standard error");
+  return result;
+}
+
+std::string writeSparseFile(const std::vector<std::pair<int64_t, std::string>>& pieces,
+                            int64_t size) {
+  for (const char* dir : {"/dev/shm", ""}) {
+    std::string path = tempPath("sparse", dir);
+    int fd = open(path.c_str(), O_WRONLY);
+    bool written = fd >= 0 && ftruncate(fd, size) == 0;
+    for (const auto& piece : pieces)
+      written = written && pwrite(fd, piece.second.data(), piece.second.size(), piece.first) ==
+                               static_cast<ssize_t>(piece.second.size());
+    struct stat info;
+    // Allocated blocks of 512 bytes: a sparse file holds little more than its pieces.
+    written = written && fstat(fd, &info) == 0 && info.st_size == size && info.st_blocks < 8192;
+    if (fd >= 0) close(fd);
+    if (written) return path;
+    std::remove(path.c_str());
+  }
+  return "";
 }
 
 RunResult runOnTable(const std::string& bytes, const std::vector<std::string>& options) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "expected_text.h"
@@ -42,12 +43,21 @@ struct RunResult {
 // Writes bytes to a fresh temporary file and returns its path.
 std::string writeTempFile(const std::string& bytes);
 
-// Runs binary with the given words after the program name. A non-empty
-// stdoutPath sends standard output there instead of capturing it.
+// Writes a sparse file of size bytes holding each piece's bytes at its
+// offset and zeros elsewhere, in /dev/shm where there is one (its holes
+// read fastest), else in the temporary directory. Returns its path, or ""
+// when neither holds it without storing the zeros.
+std::string writeSparseFile(const std::vector<std::pair<int64_t, std::string>>& pieces,
+                            int64_t size);
+
+// Runs a program of this build (behind its emulator, if any) with the given
+// words after the program name. A non-empty stdoutPath sends standard
+// output there instead of capturing it.
 RunResult runProgram(const std::string& binary, const std::vector<std::string>& args,
                      const std::string& stdoutPath = "");
 
-// Runs the tool the same way.
+// Runs the tool the same way. A tool that ends its lines with CR LF
+// (QUORL_TOOL_LINE_ENDS=crlf) has its output given back with LF.
 RunResult runTool(const std::vector<std::string>& args, const std::string& stdoutPath = "");
 
 // Runs the tool on a table made of bytes, with extra words before its path.

@@ -1,6 +1,6 @@
 #include "main/command_line.h"
 
-#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "main/run_control.h"
@@ -12,10 +12,12 @@ namespace {
 
 // Converts an option value like "%ld" does: leading blanks, a sign, digits,
 // anything after them ignored. No digit, or a value outside 32 bits, is a
-// usage error.
+// usage error. The conversion is made in 64 bits whatever the width of the
+// host's long; a value beyond 64 bits saturates and so is out of range too.
 int32_t optionValue(const char* word) {
-  long value = 0;
-  if (std::sscanf(word, "%ld", &value) != 1) usageExit();
+  char* end = nullptr;
+  const long long value = std::strtoll(word, &end, 10);
+  if (end == word) usageExit();
   if (value < INT32_MIN || value > INT32_MAX) usageExit();
   return static_cast<int32_t>(value);
 }

@@ -2,20 +2,26 @@
 
 #include <charconv>
 #include <cstring>
+#include <limits>
+
+#include "rows/portable_bits.h"
 
 namespace {
 
-static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "digit packing assumes little-endian");
+// Values are taken apart from their IEEE 754 bit patterns.
+static_assert(std::numeric_limits<double>::is_iec559 && std::numeric_limits<float>::is_iec559,
+              "number text needs IEEE 754 float and double");
 
 // Decimal digit count of n < 1e8: bit length * log10(2) gives d or d - 1; a table compare settles it.
 inline int digitCount(uint32_t n) {
   static constexpr uint32_t kPow10[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000,
                                         100000000};
-  const int t = (32 - __builtin_clz(n | 1)) * 1233 >> 12;
+  const int t = bitLength(n | 1) * 1233 >> 12;
   return t + ((n | 1) >= kPow10[t]);
 }
 
-// n < 1e8 as 8 ASCII digits with leading zeros, first digit in the lowest byte. Branch-free:
+// n < 1e8 as 8 ASCII digits with leading zeros, first digit in the lowest byte (stored
+// first by storeLowByteFirst, whatever the host's byte order). Branch-free:
 // split into 4-digit, 2-digit and 1-digit lanes, dividing by 100 and 10 via multiply-shift.
 inline uint64_t packDigits8(uint32_t n) {
   uint64_t x = n / 10000 | uint64_t(n % 10000) << 32;
@@ -29,15 +35,13 @@ inline uint64_t packDigits8(uint32_t n) {
 // Writes n < 1e8 without leading zeros. Always stores 8 bytes.
 inline char* writeUpTo8(char* out, uint32_t n) {
   const int d = digitCount(n);
-  const uint64_t x = packDigits8(n) >> (64 - 8 * d);  // drop the leading zero bytes
-  std::memcpy(out, &x, 8);
+  storeLowByteFirst(out, packDigits8(n) >> (64 - 8 * d));  // drop the leading zero bytes
   return out + d;
 }
 
 // Writes n < 1e8 as exactly 8 digits.
 inline char* write8(char* out, uint32_t n) {
-  const uint64_t x = packDigits8(n);
-  std::memcpy(out, &x, 8);
+  storeLowByteFirst(out, packDigits8(n));
   return out + 8;
 }
 
@@ -60,19 +64,16 @@ char* writeUnsigned(char* out, uint64_t v) {
 inline char* writeBelow100(char* out, uint32_t n) {
   const uint64_t x = packDigits8(n);       // "IIffffff", first digit lowest
   const int two = n >= 10000000;           // the integer part has two digits
-  const uint64_t head = x >> (8 - 8 * two);  // drop a leading zero digit
-  std::memcpy(out, &head, 8);
+  storeLowByteFirst(out, x >> (8 - 8 * two));  // drop a leading zero digit
   out += 1 + two;
   *out++ = '.';
-  const uint64_t decimals = x >> 16;
-  std::memcpy(out, &decimals, 8);
+  storeLowByteFirst(out, x >> 16);  // the six decimals
   return out + 6;
 }
 
-// round-half-even(p / 2^k) for 1 <= k < bit width of T.
-template <class T>
-uint32_t roundShift(T p, int k) {
-  const T q = p >> k, r = p & ((T(1) << k) - 1), half = T(1) << (k - 1);
+// round-half-even(p / 2^k) for 1 <= k < 64.
+inline uint32_t roundShift(uint64_t p, int k) {
+  const uint64_t q = p >> k, r = p & ((uint64_t(1) << k) - 1), half = uint64_t(1) << (k - 1);
   return uint32_t(q) + (r > half || (r == half && (q & 1)));
 }
 
@@ -105,7 +106,7 @@ char* writeFixed6(char* out, double v) {
                              std::chars_format::fixed, 6).ptr;
       ip = m << e;
     } else {
-      const int tz = __builtin_ctzll(m);
+      const int tz = trailingZeros(m);
       if (tz >= -e) {
         ip = m >> -e;  // integer-valued
       } else {
@@ -121,7 +122,7 @@ char* writeFixed6(char* out, double v) {
         if (f < (1ull << 43))
           frac = k < 64 ? roundShift(f * 1000000, k) : 0;
         else  // f < 2^53, so the product < 2^73 and k >= 74 again means 0
-          frac = k < 74 ? roundShift((unsigned __int128)f * 1000000, k) : 0;
+          frac = k < 74 ? roundedProductShift(f, 1000000, k) : 0;
         if (frac == 1000000) {
           ++ip;
           frac = 0;
@@ -131,8 +132,7 @@ char* writeFixed6(char* out, double v) {
   }
   if (ip < 100) return writeBelow100(out, uint32_t(ip) * 1000000 + frac);
   out = writeUnsigned(out, ip);
-  const uint64_t x = (packDigits8(frac) >> 8 & ~0xFFull) | '.';  // "00dddddd" -> ".dddddd"
-  std::memcpy(out, &x, 8);
+  storeLowByteFirst(out, (packDigits8(frac) >> 8 & ~0xFFull) | '.');  // "00dddddd" -> ".dddddd"
   return out + 7;
 }
 
@@ -156,8 +156,7 @@ char* writeFixed6Float(char* out, float v) {
   }
   if (n < 100000000) return writeBelow100(out, uint32_t(n));
   out = writeUnsigned(out, n / 1000000);
-  const uint64_t x = (packDigits8(uint32_t(n % 1000000)) >> 8 & ~0xFFull) | '.';
-  std::memcpy(out, &x, 8);
+  storeLowByteFirst(out, (packDigits8(uint32_t(n % 1000000)) >> 8 & ~0xFFull) | '.');
   return out + 7;
 }
 

@@ -1,0 +1,101 @@
+// The few bit and byte operations of the number text that differ between
+// hosts: the byte order of a store, bit scans, and a product wider than 64
+// bits. Each gives the same result on every host. Where the compiler has
+// builtins or a 128-bit integer type they are used; the plain versions
+// below serve the other hosts, and QUORL_PORTABLE_NUMBERS forces them, so
+// that a 64-bit little-endian build can test them as well.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+#if defined(__SIZEOF_INT128__) && !defined(QUORL_PORTABLE_NUMBERS)
+#define QUORL_HAVE_INT128 1
+#endif
+#if (defined(__GNUC__) || defined(__clang__)) && !defined(QUORL_PORTABLE_NUMBERS)
+#define QUORL_HAVE_BIT_BUILTINS 1
+#endif
+
+// Stores the 8 bytes of x at out, the lowest byte first, whatever the
+// host's byte order: one 8-byte store where the byte order is known.
+inline void storeLowByteFirst(char* out, uint64_t x) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ && \
+    !defined(QUORL_PORTABLE_NUMBERS)
+  std::memcpy(out, &x, 8);
+#elif defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__ && \
+    !defined(QUORL_PORTABLE_NUMBERS)
+  const uint64_t swapped = __builtin_bswap64(x);
+  std::memcpy(out, &swapped, 8);
+#else
+  for (int i = 0; i < 8; ++i) out[i] = static_cast<char>(x >> (8 * i));
+#endif
+}
+
+// Number of significant bits of n > 0 (1 for 1, 32 for 2^31), by halving.
+inline int bitLengthPortable(uint32_t n) {
+  int length = 1;
+  for (int step = 16; step > 0; step /= 2) {
+    if (n >> step) {
+      n >>= step;
+      length += step;
+    }
+  }
+  return length;
+}
+
+inline int bitLength(uint32_t n) {
+#ifdef QUORL_HAVE_BIT_BUILTINS
+  return 32 - __builtin_clz(n);
+#else
+  return bitLengthPortable(n);
+#endif
+}
+
+// Number of zero bits below the lowest set bit of m > 0, by halving.
+inline int trailingZerosPortable(uint64_t m) {
+  int zeros = 0;
+  for (int step = 32; step > 0; step /= 2) {
+    if ((m & ((uint64_t(1) << step) - 1)) == 0) {
+      m >>= step;
+      zeros += step;
+    }
+  }
+  return zeros;
+}
+
+inline int trailingZeros(uint64_t m) {
+#ifdef QUORL_HAVE_BIT_BUILTINS
+  return __builtin_ctzll(m);
+#else
+  return trailingZerosPortable(m);
+#endif
+}
+
+// round-half-even(a * b / 2^k) for 1 <= k <= 127, when the result fits in
+// 32 bits. The 96-bit product is kept in two 64-bit halves.
+inline uint32_t roundedProductShiftPortable(uint64_t a, uint32_t b, int k) {
+  const uint64_t low = (a & 0xFFFFFFFFu) * b, middle = (a >> 32) * b;
+  const uint64_t lo = low + (middle << 32);
+  const uint64_t hi = (middle >> 32) + (lo < low);
+  const uint64_t q = k < 64 ? hi << (64 - k) | lo >> k : hi >> (k - 64);
+  // The bit just below the quotient, and whether any bit under it is set.
+  const int j = k - 1;
+  const bool roundBit = (j < 64 ? lo >> j : hi >> (j - 64)) & 1;
+  bool sticky;
+  if (j < 64)
+    sticky = (lo & ((uint64_t(1) << j) - 1)) != 0;
+  else
+    sticky = lo != 0 || (hi & ((uint64_t(1) << (j - 64)) - 1)) != 0;
+  return static_cast<uint32_t>(q) + (roundBit && (sticky || (q & 1)));
+}
+
+inline uint32_t roundedProductShift(uint64_t a, uint32_t b, int k) {
+#ifdef QUORL_HAVE_INT128
+  const unsigned __int128 p = static_cast<unsigned __int128>(a) * b;
+  const unsigned __int128 q = p >> k, r = p & ((static_cast<unsigned __int128>(1) << k) - 1);
+  const unsigned __int128 half = static_cast<unsigned __int128>(1) << (k - 1);
+  return static_cast<uint32_t>(q) + (r > half || (r == half && (q & 1)));
+#else
+  return roundedProductShiftPortable(a, b, k);
+#endif
+}

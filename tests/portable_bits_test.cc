@@ -1,0 +1,90 @@
+// The host-dependent bit and byte helpers of the number text: each against
+// its plain version, and the plain versions against hand-worked values and,
+// where the compiler has one, a 128-bit product.
+#include "rows/portable_bits.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+TEST(PortableBits, StoreWritesTheLowestByteFirst) {
+  char bytes[9] = {};
+  storeLowByteFirst(bytes, 0x3837363534333231ull);
+  EXPECT_STREQ(bytes, "12345678");
+}
+
+TEST(PortableBits, BitLength) {
+  EXPECT_EQ(bitLengthPortable(1), 1);
+  for (int i = 0; i < 32; ++i) {
+    const uint32_t p = uint32_t(1) << i;
+    EXPECT_EQ(bitLengthPortable(p), i + 1) << i;
+    EXPECT_EQ(bitLengthPortable(p | (p - 1)), i + 1) << i;
+    EXPECT_EQ(bitLength(p), i + 1) << i;
+    EXPECT_EQ(bitLength(p | (p - 1)), i + 1) << i;
+  }
+  std::mt19937 rng(7);
+  for (int i = 0; i < 10000; ++i) {
+    const uint32_t n = rng() >> (rng() % 32) | 1;
+    EXPECT_EQ(bitLength(n), bitLengthPortable(n)) << n;
+  }
+}
+
+TEST(PortableBits, TrailingZeros) {
+  for (int i = 0; i < 64; ++i) {
+    const uint64_t p = uint64_t(1) << i;
+    EXPECT_EQ(trailingZerosPortable(p), i) << i;
+    EXPECT_EQ(trailingZerosPortable(~uint64_t(0) << i), i) << i;
+    EXPECT_EQ(trailingZeros(p), i) << i;
+    EXPECT_EQ(trailingZeros(~uint64_t(0) << i), i) << i;
+  }
+}
+
+TEST(PortableBits, RoundedProductShiftByHand) {
+  for (auto shift : {roundedProductShiftPortable, roundedProductShift}) {
+    EXPECT_EQ(shift(3, 1, 1), 2u);  // 1.5: a tie goes to the even 2
+    EXPECT_EQ(shift(5, 1, 1), 2u);  // 2.5: to the even 2
+    EXPECT_EQ(shift(5, 1, 2), 1u);  // 1.25
+    EXPECT_EQ(shift(7, 1, 2), 2u);  // 1.75
+    const uint64_t top = uint64_t(1) << 63;
+    EXPECT_EQ(shift(top, 2, 64), 1u);      // 2^64 / 2^64
+    EXPECT_EQ(shift(top, 3, 64), 2u);      // 1.5 with the tie bit in the low half
+    EXPECT_EQ(shift(top, 5, 64), 2u);      // 2.5
+    EXPECT_EQ(shift(top, 3, 65), 1u);      // 0.75, the round bit in the high half
+    EXPECT_EQ(shift(top, 5, 66), 1u);      // 0.625
+    EXPECT_EQ(shift(top | 1, 3, 64), 2u);  // just above 1.5
+    EXPECT_EQ(shift(top | 1, 5, 64), 3u);  // just above 2.5: a low bit breaks the tie
+    EXPECT_EQ(shift(top, 6, 67), 0u);      // 0.375
+    EXPECT_EQ(shift(top, 2, 65), 0u);      // 0.5, a tie with the round bit at 64
+    EXPECT_EQ(shift(top, 6, 65), 2u);      // 1.5
+    EXPECT_EQ(shift(top | 1, 1, 127), 0u);
+    // A carry out of the low half: (2^64 - 1) * (2^32 - 1) / 2^64 is just below 2^32 - 1.
+    EXPECT_EQ(shift(~uint64_t(0), 0xFFFFFFFFu, 64), 0xFFFFFFFFu);
+    // The largest fraction of a double times 1e6, as the number text uses it.
+    EXPECT_EQ(shift((uint64_t(1) << 53) - 1, 1000000, 53), 1000000u);
+    EXPECT_EQ(shift((uint64_t(1) << 53) - 1, 1000000, 73), 1u);
+  }
+}
+
+#ifdef __SIZEOF_INT128__
+TEST(PortableBits, RoundedProductShiftAgainst128Bits) {
+  std::mt19937_64 rng(11);
+  for (int i = 0; i < 200000; ++i) {
+    const uint64_t a = rng() >> (rng() % 64);
+    const uint32_t b = static_cast<uint32_t>(rng() >> (rng() % 64));
+    const unsigned __int128 p = static_cast<unsigned __int128>(a) * b;
+    int bits = 0;
+    while (bits < 128 && (p >> bits) != 0) ++bits;
+    const int lowest = bits > 32 ? bits - 31 : 1;  // keeps the result within 32 bits
+    const int k = lowest + static_cast<int>(rng() % (128 - lowest));
+    const unsigned __int128 q = p >> k, r = p - (q << k), half = static_cast<unsigned __int128>(1)
+                                                                     << (k - 1);
+    const uint32_t expected = static_cast<uint32_t>(q) + (r > half || (r == half && (q & 1)));
+    ASSERT_EQ(roundedProductShiftPortable(a, b, k), expected) << a << " * " << b << " >> " << k;
+    ASSERT_EQ(roundedProductShift(a, b, k), expected) << a << " * " << b << " >> " << k;
+  }
+}
+#endif
+
+}  // namespace
