@@ -12,7 +12,8 @@ namespace {
 static_assert(std::numeric_limits<double>::is_iec559 && std::numeric_limits<float>::is_iec559,
               "number text needs IEEE 754 float and double");
 
-// Decimal digit count of n < 1e8: bit length * log10(2) gives d or d - 1; a table compare settles it.
+// Decimal digit count of n < 1e8: bit length * log10(2) gives d or d - 1;
+// a table compare settles it.
 inline int digitCount(uint32_t n) {
   static constexpr uint32_t kPow10[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000,
                                         100000000};
@@ -77,6 +78,12 @@ inline uint32_t roundShift(uint64_t p, int k) {
   return uint32_t(q) + (r > half || (r == half && (q & 1)));
 }
 
+// Every digit of a magnitude of 2^64 or more: rare, so the library's exact
+// routine writes them.
+char* writeHuge(char* out, char* end, double magnitude) {
+  return std::to_chars(out, end, magnitude, std::chars_format::fixed, 6).ptr;
+}
+
 }  // namespace
 
 char* writeFixed6(char* out, double v) {
@@ -101,9 +108,7 @@ char* writeFixed6(char* out, double v) {
       e = biased - 1075;
     }
     if (e >= 0) {
-      if (e > 11)  // |v| >= 2^64: rare, let the exact library routine print all the digits
-        return std::to_chars(out, begin + MAX_FIXED6_TEXT, v < 0 ? -v : v,
-                             std::chars_format::fixed, 6).ptr;
+      if (e > 11) return writeHuge(out, begin + MAX_FIXED6_TEXT, v < 0 ? -v : v);
       ip = m << e;
     } else {
       const int tz = trailingZeros(m);
