@@ -31,13 +31,27 @@ class Out {
   void i16(int v) { uint(static_cast<uint16_t>(v), 2); }
   void i32(int64_t v) { uint(static_cast<uint32_t>(v), 4); }
   // Floats: take the IEEE bit pattern as an integer, then shift it out.
-  void f32(double v) { float f = static_cast<float>(v); uint32_t u; std::memcpy(&u, &f, 4); uint(u, 4); }
-  void f64(double v) { uint64_t u; std::memcpy(&u, &v, 8); uint(u, 8); }
+  void f32(double v) {
+    float f = static_cast<float>(v);
+    uint32_t u;
+    std::memcpy(&u, &f, 4);
+    uint(u, 4);
+  }
+  void f64(double v) {
+    uint64_t u;
+    std::memcpy(&u, &v, 8);
+    uint(u, 8);
+  }
   // Raw bytes (text), no byte-order handling.
-  void raw(const std::string& s) { for (char c : s) uint(static_cast<unsigned char>(c), 1); }
+  void raw(const std::string& s) {
+    for (char c : s) uint(static_cast<unsigned char>(c), 1);
+  }
   // Empties the buffer to the file; exits on a write error.
   void flush() {
-    if (len_ && std::fwrite(buf_.data(), 1, len_, f_) != len_) { std::perror("write"); std::exit(1); }
+    if (len_ && std::fwrite(buf_.data(), 1, len_, f_) != len_) {
+      std::perror("write");
+      std::exit(1);
+    }
     len_ = 0;
   }
   uint64_t bytes() const { return total_; }
@@ -56,20 +70,29 @@ struct Rng {
   std::mt19937_64 e;
   explicit Rng(uint64_t seed) : e(seed) {}
   // Integer in [lo, hi].
-  int64_t in(int64_t lo, int64_t hi) { return lo + static_cast<int64_t>(e() % static_cast<uint64_t>(hi - lo + 1)); }
+  int64_t in(int64_t lo, int64_t hi) {
+    return lo + static_cast<int64_t>(e() % static_cast<uint64_t>(hi - lo + 1));
+  }
   // Real in [lo, hi).
   double real(double lo, double hi) { return lo + (hi - lo) * ((e() >> 11) * 0x1.0p-53); }
   bool chance(int percent) { return in(0, 99) < percent; }
 };
 
-struct Col { const char* name; char type; int count; char key; const char* desc; };  // count -1 = '*'
+struct Col {
+  const char* name;
+  char type;
+  int count;
+  char key;
+  const char* desc;
+};  // count -1 = '*'
 
 // Builds the header text (everything after the 4-byte length).
 std::string header(bool big, const char* desc, const char* narr, const std::vector<Col>& cols) {
   std::string h = std::string(big ? "M" : "L") + ";" + desc + ";" + narr + ";";
   for (const Col& c : cols)
-    h += std::string(c.name) + "=" + c.type + "," + (c.count < 0 ? std::string("*") : std::to_string(c.count)) +
-         "," + c.key + "," + c.desc + ",-,-,:";
+    h += std::string(c.name) + "=" + c.type + "," +
+         (c.count < 0 ? std::string("*") : std::to_string(c.count)) + "," + c.key + "," + c.desc +
+         ",-,-,:";
   return h + ";";
 }
 
@@ -79,29 +102,53 @@ struct Gen {
   Rng& r;
   uint64_t fields = 0;
 
-  void I(int64_t v) { o.i32(v); ++fields; }
-  void S(int v) { o.i16(v); ++fields; }
-  void R(double v) { o.f64(v); ++fields; }
-  void F(double v) { o.f32(v); ++fields; }
+  void I(int64_t v) {
+    o.i32(v);
+    ++fields;
+  }
+  void S(int v) {
+    o.i16(v);
+    ++fields;
+  }
+  void R(double v) {
+    o.f64(v);
+    ++fields;
+  }
+  void F(double v) {
+    o.f32(v);
+    ++fields;
+  }
   void count(int n) { o.i32(n); }
   // Fixed-length text, space padded (or cut) to len bytes.
-  void Tfix(std::string s, size_t len) { s.resize(len, ' '); o.raw(s); ++fields; }
+  void Tfix(std::string s, size_t len) {
+    s.resize(len, ' ');
+    o.raw(s);
+    ++fields;
+  }
   // Variable-length text: int32 byte count then bytes.
-  void Tvar(const std::string& s) { o.i32(static_cast<int64_t>(s.size())); o.raw(s); ++fields; }
+  void Tvar(const std::string& s) {
+    o.i32(static_cast<int64_t>(s.size()));
+    o.raw(s);
+    ++fields;
+  }
   void X() { ++fields; }
   // Random date "YYYYMMDDhhmmss.00000" (20 bytes).
   void D() {
     char b[32];
-    std::snprintf(b, sizeof b, "%04d%02d%02d%02d%02d%02d.00000", int(r.in(1990, 2026)), int(r.in(1, 12)),
-                  int(r.in(1, 28)), int(r.in(0, 23)), int(r.in(0, 59)), int(r.in(0, 59)));
+    std::snprintf(b, sizeof b, "%04d%02d%02d%02d%02d%02d.00000", int(r.in(1990, 2026)),
+                  int(r.in(1, 12)), int(r.in(1, 28)), int(r.in(0, 23)), int(r.in(0, 59)),
+                  int(r.in(0, 59)));
     o.raw(b);
     ++fields;
   }
   // One component of a triplet id, size code 0..3.
   void kpart(int code, int64_t v) {
-    if (code == 1) o.uint(static_cast<uint64_t>(v), 1);
-    else if (code == 2) o.i16(static_cast<int>(v));
-    else if (code == 3) o.i32(v);
+    if (code == 1)
+      o.uint(static_cast<uint64_t>(v), 1);
+    else if (code == 2)
+      o.i16(static_cast<int>(v));
+    else if (code == 3)
+      o.i32(v);
   }
   // Random value that fits a triplet component of the given size code.
   int64_t kval(int code, int64_t big) {
@@ -109,8 +156,8 @@ struct Gen {
   }
   // Triplet id with a realistic mix of type bytes; near = typical int32 magnitude.
   void K(int64_t near) {
-    static const uint8_t types[] = {0x40, 0x40, 0x40, 0x80, 0x80, 0x80, 0x80, 0xC0, 0xC0, 0xC0,
-                                    0xD0, 0xE0, 0x00, 0x44, 0x88, 0xCC, 0x90, 0x60};
+    static const uint8_t types[] = {0x40, 0x40, 0x40, 0x80, 0x80, 0x80, 0x80, 0xC0, 0xC0,
+                                    0xC0, 0xD0, 0xE0, 0x00, 0x44, 0x88, 0xCC, 0x90, 0x60};
     uint8_t t = types[r.in(0, sizeof types - 1)];
     o.uint(t, 1);
     for (int sh = 6; sh >= 2; sh -= 2) {
@@ -126,21 +173,18 @@ struct Walk {
   double x, y;
   // Moves by a small step, staying inside the box lon -75..-70, lat 35..40.
   void step(Rng& r, double s) {
-    x += r.real(-s, s); y += r.real(-s, s);
+    x += r.real(-s, s);
+    y += r.real(-s, s);
     x = std::clamp(x, -75.0, -70.0);
     y = std::clamp(y, 35.0, 40.0);
   }
 };
 
 const std::vector<Col> kEdge = {
-    {"id", 'I', 1, 'P', "Row Identifier"},
-    {"start_node", 'I', 1, 'N', "Start Node"},
-    {"end_node", 'I', 1, 'N', "End Node"},
-    {"right_face", 'K', 1, 'N', "Right Face"},
-    {"left_face", 'K', 1, 'N', "Left Face"},
-    {"right_edge", 'K', 1, 'N', "Right Edge"},
-    {"left_edge", 'K', 1, 'N', "Left Edge"},
-    {"coordinates", 'C', -1, 'N', "Coordinates"}};
+    {"id", 'I', 1, 'P', "Row Identifier"},   {"start_node", 'I', 1, 'N', "Start Node"},
+    {"end_node", 'I', 1, 'N', "End Node"},   {"right_face", 'K', 1, 'N', "Right Face"},
+    {"left_face", 'K', 1, 'N', "Left Face"}, {"right_edge", 'K', 1, 'N', "Right Edge"},
+    {"left_edge", 'K', 1, 'N', "Left Edge"}, {"coordinates", 'C', -1, 'N', "Coordinates"}};
 
 // One edge primitive row.
 void edgeRow(Gen& g, int64_t id) {
@@ -152,23 +196,29 @@ void edgeRow(Gen& g, int64_t id) {
   int n = static_cast<int>(r.in(2, 60));
   g.count(n);
   Walk w{r.real(-75, -70), r.real(35, 40)};
-  for (int i = 0; i < n; ++i) { g.o.f32(w.x); g.o.f32(w.y); ++g.fields; w.step(r, 0.004); }
+  for (int i = 0; i < n; ++i) {
+    g.o.f32(w.x);
+    g.o.f32(w.y);
+    ++g.fields;
+    w.step(r, 0.004);
+  }
   ++g.fields;  // count line
 }
 
-const std::vector<Col> kText = {
-    {"id", 'I', 1, 'P', "Row Identifier"},
-    {"name", 'T', 40, 'N', "Feature name"},
-    {"remarks", 'T', -1, 'N', "Free text remarks"},
-    {"code", 'S', 1, 'N', "Feature code"},
-    {"value", 'F', 1, 'N', "Elevation in meters"},
-    {"updated", 'D', 1, 'N', "Date of last update"}};
+const std::vector<Col> kText = {{"id", 'I', 1, 'P', "Row Identifier"},
+                                {"name", 'T', 40, 'N', "Feature name"},
+                                {"remarks", 'T', -1, 'N', "Free text remarks"},
+                                {"code", 'S', 1, 'N', "Feature code"},
+                                {"value", 'F', 1, 'N', "Elevation in meters"},
+                                {"updated", 'D', 1, 'N', "Date of last update"}};
 
 // Random phrase of words, at most maxlen bytes.
 std::string phrase(Rng& r, size_t maxlen) {
-  static const char* w[] = {"North", "South", "Creek", "River", "Bay", "Point", "Harbor", "Lake", "Mount",
-                            "road", "bridge", "unpaved", "seasonal", "under construction", "St. John's",
-                            "ferry", "light", "tower", "(approx.)", "see note 12", "elev", "100%", "A-7"};
+  static const char* w[] = {
+      "North",      "South", "Creek", "River",  "Bay",       "Point",       "Harbor",
+      "Lake",       "Mount", "road",  "bridge", "unpaved",   "seasonal",    "under construction",
+      "St. John's", "ferry", "light", "tower",  "(approx.)", "see note 12", "elev",
+      "100%",       "A-7"};
   std::string s;
   while (s.size() < maxlen) {
     if (!s.empty()) s += ' ';
@@ -190,26 +240,25 @@ void textRow(Gen& g, int64_t id) {
   g.D();
 }
 
-const std::vector<Col> kMixed = {
-    {"id", 'I', 1, 'P', "Row Identifier"},
-    {"ivec", 'I', 3, 'N', "Three integers"},
-    {"ivar", 'I', -1, 'N', "Variable integer list"},
-    {"scode", 'S', 1, 'N', "Short code"},
-    {"svar", 'S', -1, 'N', "Variable short list"},
-    {"rpair", 'R', 2, 'N', "Pair of doubles"},
-    {"rvar", 'R', -1, 'N', "Variable double list"},
-    {"fval", 'F', 1, 'N', "Single float"},
-    {"name", 'T', 12, 'U', "Fixed length name"},
-    {"note", 'T', -1, 'N', "Variable length note"},
-    {"stamp", 'D', 1, 'N', "Date stamp"},
-    {"nothing", 'X', 1, 'N', "Null column"},
-    {"ref", 'K', 1, 'F', "Triplet reference"},
-    {"pt", 'C', 1, 'N', "Single point"},
-    {"line", 'C', -1, 'N', "Line string"},
-    {"bline", 'B', -1, 'N', "Double precision line"},
-    {"zpair", 'Z', 2, 'N', "Two 3D points"},
-    {"yline", 'Y', -1, 'N', "Double precision 3D line"},
-    {"bpt", 'B', 1, 'N', "Double precision point"}};
+const std::vector<Col> kMixed = {{"id", 'I', 1, 'P', "Row Identifier"},
+                                 {"ivec", 'I', 3, 'N', "Three integers"},
+                                 {"ivar", 'I', -1, 'N', "Variable integer list"},
+                                 {"scode", 'S', 1, 'N', "Short code"},
+                                 {"svar", 'S', -1, 'N', "Variable short list"},
+                                 {"rpair", 'R', 2, 'N', "Pair of doubles"},
+                                 {"rvar", 'R', -1, 'N', "Variable double list"},
+                                 {"fval", 'F', 1, 'N', "Single float"},
+                                 {"name", 'T', 12, 'U', "Fixed length name"},
+                                 {"note", 'T', -1, 'N', "Variable length note"},
+                                 {"stamp", 'D', 1, 'N', "Date stamp"},
+                                 {"nothing", 'X', 1, 'N', "Null column"},
+                                 {"ref", 'K', 1, 'F', "Triplet reference"},
+                                 {"pt", 'C', 1, 'N', "Single point"},
+                                 {"line", 'C', -1, 'N', "Line string"},
+                                 {"bline", 'B', -1, 'N', "Double precision line"},
+                                 {"zpair", 'Z', 2, 'N', "Two 3D points"},
+                                 {"yline", 'Y', -1, 'N', "Double precision 3D line"},
+                                 {"bpt", 'B', 1, 'N', "Double precision point"}};
 
 // Writes n coordinate tuples of dim values each (float or double), plus the count line.
 void coords(Gen& g, int n, bool var, int dim, bool dbl) {
@@ -236,7 +285,8 @@ void mixedRow(Gen& g, int64_t id) {
   n = static_cast<int>(r.in(0, 4));
   g.count(n);
   for (int i = 0; i < n; ++i) g.S(static_cast<int>(r.in(-500, 500)));
-  g.R(r.real(-180, 180)); g.R(r.real(-90, 90));
+  g.R(r.real(-180, 180));
+  g.R(r.real(-90, 90));
   n = static_cast<int>(r.in(1, 4));
   g.count(n);
   for (int i = 0; i < n; ++i) g.R(r.real(-1e6, 1e6));
@@ -269,14 +319,32 @@ int main(int argc, char** argv) {
   void (*row)(Gen&, int64_t);
   const char *desc, *narr;
   bool big = false;
-  if (kind == "edge") { cols = &kEdge; row = edgeRow; desc = "Edge Primitives"; narr = "edg.doc"; }
-  else if (kind == "text") { cols = &kText; row = textRow; desc = "Place Names"; narr = "-"; }
-  else if (kind == "mixed-le" || kind == "mixed-be") {
-    cols = &kMixed; row = mixedRow; desc = "Mixed Type Test Table"; narr = "mix.doc"; big = kind == "mixed-be";
-  } else { std::fprintf(stderr, "gen_table: unknown kind %s\n", argv[1]); return 2; }
+  if (kind == "edge") {
+    cols = &kEdge;
+    row = edgeRow;
+    desc = "Edge Primitives";
+    narr = "edg.doc";
+  } else if (kind == "text") {
+    cols = &kText;
+    row = textRow;
+    desc = "Place Names";
+    narr = "-";
+  } else if (kind == "mixed-le" || kind == "mixed-be") {
+    cols = &kMixed;
+    row = mixedRow;
+    desc = "Mixed Type Test Table";
+    narr = "mix.doc";
+    big = kind == "mixed-be";
+  } else {
+    std::fprintf(stderr, "gen_table: unknown kind %s\n", argv[1]);
+    return 2;
+  }
 
   FILE* f = std::fopen(argv[4], "wb");
-  if (!f) { std::perror(argv[4]); return 1; }
+  if (!f) {
+    std::perror(argv[4]);
+    return 1;
+  }
   Out o(f, big);
   Rng r(seed);
   Gen g{o, r};
@@ -286,8 +354,12 @@ int main(int argc, char** argv) {
   uint64_t target = static_cast<uint64_t>(mb * 1e6), rows = 0;
   while (o.bytes() < target) row(g, static_cast<int64_t>(++rows));
   o.flush();
-  if (std::fclose(f) != 0) { std::perror("close"); return 1; }
+  if (std::fclose(f) != 0) {
+    std::perror("close");
+    return 1;
+  }
   std::printf("rows=%llu fields=%llu bytes=%llu\n", static_cast<unsigned long long>(rows),
-              static_cast<unsigned long long>(g.fields), static_cast<unsigned long long>(o.bytes()));
+              static_cast<unsigned long long>(g.fields),
+              static_cast<unsigned long long>(o.bytes()));
   return 0;
 }

@@ -1,11 +1,11 @@
 // Micro-benchmark: ns per value of writeFixed6 / writeInt against snprintf and std::to_chars.
-#include "rows/number_text.h"
-
 #include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <random>
 #include <vector>
+
+#include "rows/number_text.h"
 
 namespace {
 
@@ -20,21 +20,20 @@ double nsPerValue(const std::vector<T>& values, F fmt) {
   const auto start = std::chrono::steady_clock::now();
   for (int pass = 0; pass < kPasses; ++pass)
     for (T v : values) sink += size_t(fmt(buf, v) - buf) + size_t(buf[0]);
-  const double ns = std::chrono::duration<double, std::nano>(
-      std::chrono::steady_clock::now() - start).count();
+  const double ns =
+      std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count();
   if (sink == 42) std::puts("");
   return ns / (double(kPasses) * double(values.size()));
 }
 
 void benchDoubles(const char* name, const std::vector<double>& values) {
-  std::printf("%-26s writeFixed6 %6.1f  snprintf %6.1f  to_chars %6.1f ns/value\n", name,
-              nsPerValue(values, writeFixed6),
-              nsPerValue(values, [](char* b, double v) {
-                return b + std::snprintf(b, 400, "%f", v);
-              }),
-              nsPerValue(values, [](char* b, double v) {
-                return std::to_chars(b, b + 400, v, std::chars_format::fixed, 6).ptr;
-              }));
+  std::printf(
+      "%-26s writeFixed6 %6.1f  snprintf %6.1f  to_chars %6.1f ns/value\n", name,
+      nsPerValue(values, writeFixed6),
+      nsPerValue(values, [](char* b, double v) { return b + std::snprintf(b, 400, "%f", v); }),
+      nsPerValue(values, [](char* b, double v) {
+        return std::to_chars(b, b + 400, v, std::chars_format::fixed, 6).ptr;
+      }));
 }
 
 }  // namespace
@@ -50,7 +49,8 @@ int main() {
   for (int32_t& v : ints) v = int32_t(rng()) >> (rng() % 32);  // all lengths
   benchDoubles("floats in +-180:", floats);
   benchDoubles("doubles in +-1e6:", doubles);
-  std::printf("%-26s writeInt    %6.1f  snprintf %6.1f ns/value\n", "int32 (mixed lengths):",
-              nsPerValue(ints, writeInt),
-              nsPerValue(ints, [](char* b, int32_t v) { return b + std::snprintf(b, 400, "%d", v); }));
+  std::printf(
+      "%-26s writeInt    %6.1f  snprintf %6.1f ns/value\n",
+      "int32 (mixed lengths):", nsPerValue(ints, writeInt),
+      nsPerValue(ints, [](char* b, int32_t v) { return b + std::snprintf(b, 400, "%d", v); }));
 }

@@ -1,8 +1,6 @@
 // Exhaustive-style random check of writeFixed6 against glibc snprintf("%f").
 // Usage: number_text_check [N=100000000] [seed=1]. Checks N random float bit patterns
 // (widened to double) and N random double bit patterns, split over 2 threads.
-#include "rows/number_text.h"
-
 #include <atomic>
 #include <chrono>
 #include <cinttypes>
@@ -12,6 +10,8 @@
 #include <mutex>
 #include <random>
 #include <thread>
+
+#include "rows/number_text.h"
 
 namespace {
 
@@ -30,8 +30,8 @@ bool check(double v, bool isFloat, uint64_t bits) {
   if (std::strcmp(mine, ref) == 0) return true;
   if (gMismatches.fetch_add(1) < kMaxReported) {
     std::lock_guard<std::mutex> lock(gPrintMutex);
-    std::printf("MISMATCH %s bits 0x%0*" PRIx64 ": got %s expected %s\n", isFloat ? "float" : "double",
-                isFloat ? 8 : 16, bits, mine, ref);
+    std::printf("MISMATCH %s bits 0x%0*" PRIx64 ": got %s expected %s\n",
+                isFloat ? "float" : "double", isFloat ? 8 : 16, bits, mine, ref);
   }
   return false;
 }
@@ -83,6 +83,7 @@ int main(int argc, char** argv) {
   }
   for (auto& t : threads) t.join();
   std::printf("done: %" PRIu64 " floats + %" PRIu64 " doubles checked, %" PRIu64
-              " mismatches, %.1f s\n", n, n, gMismatches.load(), elapsed());
+              " mismatches, %.1f s\n",
+              n, n, gMismatches.load(), elapsed());
   return gMismatches ? 1 : 0;
 }

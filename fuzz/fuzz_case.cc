@@ -8,6 +8,8 @@ const char* const kMissingTablePath = "/nonexistent-quorl-fuzz/table";
 
 namespace {
 
+// Four words a row, so that a word's index is easy to find.
+// clang-format off
 const char* const kOddWords[32] = {
     "",         "-",          "+",           "x",
     "12abc",    " 7",         "\t-3",        "0x10",
@@ -18,6 +20,7 @@ const char* const kOddWords[32] = {
     "1 2",      "\xff",       "99998",       "-1",
     "0",        "1",          "65536",       "  +",
 };
+// clang-format on
 
 // Reads the input front to back; bytes past its end are zero.
 struct Cursor {
@@ -80,8 +83,14 @@ FuzzCase decodeFuzzCase(const uint8_t* data, size_t size, const std::string& tab
     case 0: break;
     case 1: w = {"-f", numberWord(in)}; break;
     case 2: w = {"-l", numberWord(in)}; break;
-    case 3: w = {"-f", numberWord(in), "-l"}; w.push_back(numberWord(in)); break;
-    case 4: w = {"-f", numberWord(in), "-f"}; w.push_back(numberWord(in)); break;
+    case 3:
+      w = {"-f", numberWord(in), "-l"};
+      w.push_back(numberWord(in));
+      break;
+    case 4:
+      w = {"-f", numberWord(in), "-f"};
+      w.push_back(numberWord(in));
+      break;
     case 5: w = {"-f", numberWord(in), "-l"}; break;
     case 6:
       if (mode & 8) w = {"-f", "1", "-l", "2", "x"};

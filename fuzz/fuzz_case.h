@@ -49,11 +49,11 @@ constexpr size_t LONG_OUTPUT_CAP = 2 * OUTPUT_BLOCK;
 extern const char* const kMissingTablePath;
 
 struct FuzzCase {
-  std::vector<std::string> words;  // the command line after the program name
-  std::string table;               // the bytes of the table file
-  bool expectUsage = false;        // the command line alone must give status 3
+  std::vector<std::string> words;       // the command line after the program name
+  std::string table;                    // the bytes of the table file
+  bool expectUsage = false;             // the command line alone must give status 3
   size_t outputCap = SHORT_OUTPUT_CAP;  // bytes standard output takes
-  int64_t failReadsAt = -1;  // reads of the table fail from this offset on
+  int64_t failReadsAt = -1;             // reads of the table fail from this offset on
 };
 
 // Takes an input apart; tablePath is the path word for the table file.

@@ -60,8 +60,7 @@ std::string compareWithCutTable(const FuzzCase& failing, int failingStatus, bool
   if (saysReadFailed) {
     if (!readFailed) return "a read failure reported where no read failed";
     if (status != 0 && status != 1)
-      return "read failure reported where the cut table ends with status " +
-             std::to_string(status);
+      return "read failure reported where the cut table ends with status " + std::to_string(status);
     return "";
   }
   if (status != failingStatus || captured(capturedStderr()) != err)

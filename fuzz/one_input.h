@@ -12,8 +12,8 @@
 
 struct RunOutcome {
   FuzzCase run;
-  int status = -1;       // the run's exit status; -1 when main returned
-  std::string problem;   // empty when the run ended as it must
+  int status = -1;      // the run's exit status; -1 when main returned
+  std::string problem;  // empty when the run ended as it must
 };
 
 // Sets up the capture streams and the table file; call once. Returns the

@@ -133,8 +133,7 @@ int main(int argc, char** argv) {
   int statusCount[4] = {0, 0, 0, 0};
   for (const std::string& file : files) {
     std::string bytes = readWhole(file);
-    RunOutcome outcome =
-        runOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    RunOutcome outcome = runOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     std::string problem = outcome.problem;
     // The binary's reads cannot be made to fail: a failing-reads run was
     // compared in-process with the run on the cut table instead.

@@ -10,9 +10,7 @@ namespace {
 const std::string kWriteFailed = "can't write standard output\n";
 const std::string kRecords = " Records processed\n";
 
-std::string text(const CapturedText& captured) {
-  return std::string(captured.text, captured.size);
-}
+std::string text(const CapturedText& captured) { return std::string(captured.text, captured.size); }
 
 bool startsWith(const std::string& s, const std::string& head) {
   return s.compare(0, head.size(), head) == 0;
@@ -94,8 +92,7 @@ std::string checkRun(const FuzzCase& run, int status, const std::string& tablePa
   if (!startsWith(errText, kBanner)) return "standard error does not start with the banner";
   std::string message = errText.substr(std::strlen(kBanner));
   if (!errorTextFits(status, message, run, tablePath))
-    return "standard error text does not fit status " + std::to_string(status) + ": " +
-           message;
+    return "standard error text does not fit status " + std::to_string(status) + ": " + message;
   return checkStdout(status, message == kWriteFailed,
                      "Digital Chart of the World file: " + tablePath + "\n\n");
 }

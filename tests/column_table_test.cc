@@ -31,8 +31,14 @@ TEST_F(ColumnTable, CountIsTheLeadingDigits) {
   const struct {
     const char* text;
     int32_t count;
-  } cases[] = {{"*", VARIABLE_COUNT}, {"*5", 0}, {"5*", 5}, {"**", 0}, {"0", 0},
-               {"007", 7},          {"2147483647", 2147483647}, {"0002147483647", 2147483647}};
+  } cases[] = {{"*", VARIABLE_COUNT},
+               {"*5", 0},
+               {"5*", 5},
+               {"**", 0},
+               {"0", 0},
+               {"007", 7},
+               {"2147483647", 2147483647},
+               {"0002147483647", 2147483647}};
   for (const auto& c : cases) {
     columnTotal = 0;
     addColumn('R', c.text);

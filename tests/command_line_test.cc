@@ -112,8 +112,8 @@ TEST(CommandLine, UnknownWordsAreIgnored) {
 TEST(CommandLine, UnopenablePath) {
   RunResult run = runTool({"-f", "x", "/nonexistent/dir/table"});
   EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err, std::string(kBanner) +
-                         "can't open /nonexistent/dir/table for reading\n" + kUsage);
+  EXPECT_EQ(run.err,
+            std::string(kBanner) + "can't open /nonexistent/dir/table for reading\n" + kUsage);
   EXPECT_EQ(run.status, 3);
 }
 

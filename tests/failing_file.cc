@@ -7,7 +7,6 @@
 
 namespace {
 
-
 struct FailingFile {
   int fd;
   int64_t left;  // bytes still delivered before reads fail

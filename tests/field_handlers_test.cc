@@ -59,8 +59,7 @@ TEST_P(FieldHandlers, DateAndNull) {
 }
 
 TEST_P(FieldHandlers, IntegerLists) {
-  expectDump(dumpLong, values().i32(7).i32(-8).i32(2147483647).bytes, 3,
-             "7\n-8\n2147483647\n", 12);
+  expectDump(dumpLong, values().i32(7).i32(-8).i32(2147483647).bytes, 3, "7\n-8\n2147483647\n", 12);
   expectDump(dumpLong, values().i32(2).i32(-2147483647 - 1).i32(5).bytes, VARIABLE_COUNT,
              "-2147483648\n5\n", 12);
   expectDump(dumpLong, values().i32(-1).bytes, VARIABLE_COUNT, "", 4);
@@ -82,14 +81,14 @@ TEST_P(FieldHandlers, FloatIsAlwaysOneValue) {
 }
 
 TEST_P(FieldHandlers, CoordinatesWriteTheirCountFirst) {
-  expectDump(dumpCoord2F, values().f32(-16.25f).f32(13.5f).bytes, 1,
-             "1\n-16.250000,13.500000\n", 8);
+  expectDump(dumpCoord2F, values().f32(-16.25f).f32(13.5f).bytes, 1, "1\n-16.250000,13.500000\n",
+             8);
   expectDump(dumpCoord2F, values().i32(-1).bytes, VARIABLE_COUNT, "-1\n", 4);
   expectDump(dumpCoord2F, "", 0, "0\n", 0);
   expectDump(dumpCoord2D, values().i32(2).f64(1).f64(2).f64(3).f64(4).bytes, VARIABLE_COUNT,
              "2\n,1.000000,2.000000\n,3.000000,4.000000\n", 36);
-  expectDump(dumpCoord3F, values().f32(1).f32(2).f32(3).bytes, 1,
-             "1\n1.000000,2.000000,3.000000\n", 12);
+  expectDump(dumpCoord3F, values().f32(1).f32(2).f32(3).bytes, 1, "1\n1.000000,2.000000,3.000000\n",
+             12);
   expectDump(dumpCoord3D, values().i32(1).f64(-1).f64(0.5).f64(1e-7).bytes, VARIABLE_COUNT,
              "1\n-1.000000,0.500000,0.000000\n", 28);
 }
@@ -114,8 +113,7 @@ TEST_P(FieldHandlers, TripletsPastTheEnd) {
 TEST_P(FieldHandlers, NumbersPastTheEndAreZero) {
   expectDump(dumpLong, values().i32(4).raw("\x01\x02").bytes, 2, "4\n0\n", 6);
   EXPECT_EQ(readStatus, 0);
-  expectDump(dumpCoord2F, values().f32(1).bytes, 2, "2\n1.000000,0.000000\n0.000000,0.000000\n",
-             4);
+  expectDump(dumpCoord2F, values().f32(1).bytes, 2, "2\n1.000000,0.000000\n0.000000,0.000000\n", 4);
 }
 
 INSTANTIATE_TEST_SUITE_P(ByteOrder, FieldHandlers, ::testing::Values(false, true),

@@ -5,15 +5,15 @@
 
 MemoryTable::MemoryTable(const std::string& bytes) : data_(bytes) {
   // A memory stream cannot be empty; an empty table is read from /dev/null.
-  openTableStream(stream, data_.empty() ? std::fopen("/dev/null", "rb")
-                                       : fmemopen(data_.data(), data_.size(), "rb"),
-                  "memory");
+  openTableStream(
+      stream,
+      data_.empty() ? std::fopen("/dev/null", "rb") : fmemopen(data_.data(), data_.size(), "rb"),
+      "memory");
 }
 
 MemoryTable::~MemoryTable() { std::fclose(stream.file); }
 
-HandlerRun runHandler(FieldHandler handler, const std::string& bytes, int32_t count,
-                      bool discard) {
+HandlerRun runHandler(FieldHandler handler, const std::string& bytes, int32_t count, bool discard) {
   MemoryTable table(bytes);
   char* text = nullptr;
   size_t size = 0;

@@ -107,17 +107,17 @@ TEST(WriteFixed6, SpecialValues) {
   EXPECT_EQ(fixed6(INFINITY), "inf");
   EXPECT_EQ(fixed6(-INFINITY), "-inf");
   EXPECT_EQ(fixed6(-1e-300), "-0.000000");
-  for (uint64_t b : {0x7FF8000000000000ull, 0xFFF8000000000000ull, 0x7FF0000000000001ull,
-                     0x7FFFFFFFFFFFFFFFull, 0xFFFFFFFFFFFFFFFFull, 0x7FF0000000000000ull,
-                     0xFFF0000000000000ull})
+  for (uint64_t b :
+       {0x7FF8000000000000ull, 0xFFF8000000000000ull, 0x7FF0000000000001ull, 0x7FFFFFFFFFFFFFFFull,
+        0xFFFFFFFFFFFFFFFFull, 0x7FF0000000000000ull, 0xFFF0000000000000ull})
     EXPECT_EQ(fixed6(fromBits(b)), expectedFixed6(fromBits(b)));
 }
 
 TEST(WriteFixed6, Extremes) {
   char buf[MAX_FIXED6_TEXT];
   EXPECT_EQ(writeFixed6(buf, -DBL_MAX) - buf, 317);
-  for (double v : {DBL_MAX, double(FLT_MAX), 3.4028234663852886e38, 1.7e308, DBL_MIN,
-                   DBL_TRUE_MIN, double(FLT_MIN), double(FLT_TRUE_MIN), 5e-7, 4.9999999999999e-7})
+  for (double v : {DBL_MAX, double(FLT_MAX), 3.4028234663852886e38, 1.7e308, DBL_MIN, DBL_TRUE_MIN,
+                   double(FLT_MIN), double(FLT_TRUE_MIN), 5e-7, 4.9999999999999e-7})
     checkAround(v);
 }
 

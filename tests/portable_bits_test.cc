@@ -78,8 +78,8 @@ TEST(PortableBits, RoundedProductShiftAgainst128Bits) {
     while (bits < 128 && (p >> bits) != 0) ++bits;
     const int lowest = bits > 32 ? bits - 31 : 1;  // keeps the result within 32 bits
     const int k = lowest + static_cast<int>(rng() % (128 - lowest));
-    const unsigned __int128 q = p >> k, r = p - (q << k), half = static_cast<unsigned __int128>(1)
-                                                                     << (k - 1);
+    const unsigned __int128 q = p >> k, r = p - (q << k),
+                            half = static_cast<unsigned __int128>(1) << (k - 1);
     const uint32_t expected = static_cast<uint32_t>(q) + (r > half || (r == half && (q & 1)));
     ASSERT_EQ(roundedProductShiftPortable(a, b, k), expected) << a << " * " << b << " >> " << k;
     ASSERT_EQ(roundedProductShift(a, b, k), expected) << a << " * " << b << " >> " << k;

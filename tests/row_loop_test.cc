@@ -13,7 +13,8 @@ const std::string kIdNameColumns =
 std::string idNameTable(int rows) {
   TableBuilder table;
   table.header(columnsHeader("ID=I,1,P,Row Identifier,-,-,:NAME=T,8,N,Name,-,-,:"));
-  for (int i = 1; i <= rows; ++i) table.i32(i).raw("NAME" + std::string(3, ' ') + std::to_string(i));
+  for (int i = 1; i <= rows; ++i)
+    table.i32(i).raw("NAME" + std::string(3, ' ') + std::to_string(i));
   return table.bytes;
 }
 
@@ -45,8 +46,8 @@ TEST(RowLoop, OneRowThenARowOfZeros) {
 }
 
 TEST(RowLoop, RecordRange) {
-  expectDump(runOnTable(idNameTable(2), {"-f", "2", "-l", "2"}),
-             dump(kIdNameColumns, idNameRow(2)), 2);
+  expectDump(runOnTable(idNameTable(2), {"-f", "2", "-l", "2"}), dump(kIdNameColumns, idNameRow(2)),
+             2);
   expectDump(runOnTable(idNameTable(3), {"-f", "5"}), dump(kIdNameColumns, ""), 3);
   expectDump(runOnTable(idNameTable(3), {"-f", "3", "-l", "4"}),
              dump(kIdNameColumns, idNameRow(3) + idNameEndRow(4)), 3);
@@ -64,18 +65,18 @@ TEST(RowLoop, RowsPastTheDefaultLastAreCountedNotWritten) {
 
 TEST(RowLoop, BigEndianRowOfEveryType) {
   TableBuilder table(true);
-  table.header(columnsHeader(
-      "t=T,4,N,-,-,-,:f=F,1,N,-,-,-,:r=R,2,N,-,-,-,:s=S,1,N,-,-,-,:i=I,*,N,-,-,-,:"
-      "c=C,1,N,-,-,-,:b=B,1,N,-,-,-,:z=Z,1,N,-,-,-,:y=Y,*,N,-,-,-,:d=D,1,N,-,-,-,:"
-      "x=X,1,N,-,-,-,:k=K,1,N,-,-,-,:",
-      'M'));
+  table.header(
+      columnsHeader("t=T,4,N,-,-,-,:f=F,1,N,-,-,-,:r=R,2,N,-,-,-,:s=S,1,N,-,-,-,:i=I,*,N,-,-,-,:"
+                    "c=C,1,N,-,-,-,:b=B,1,N,-,-,-,:z=Z,1,N,-,-,-,:y=Y,*,N,-,-,-,:d=D,1,N,-,-,-,:"
+                    "x=X,1,N,-,-,-,:k=K,1,N,-,-,-,:",
+                    'M'));
   table.raw("abcd").f32(1.5f).f64(-2.25).f64(1e10).i16(-3).i32(2).i32(7).i32(-8);
   table.f32(0.5f).f32(-0.5f).f64(1).f64(2).f32(1).f32(2).f32(3);
   table.i32(1).f64(4).f64(5).f64(6).raw("20261207000000.00000").byte(0xE4).i32(100000).i16(-2);
   table.byte(200);
   std::string columns;
-  for (const char* c : {"t=T,  4", "f=F,  1", "r=R,  2", "s=S,  1", "i=I,  *", "c=C,  1",
-                        "b=B,  1", "z=Z,  1", "y=Y,  *", "d=D,  1", "x=X,  1", "k=K,  1"})
+  for (const char* c : {"t=T,  4", "f=F,  1", "r=R,  2", "s=S,  1", "i=I,  *", "c=C,  1", "b=B,  1",
+                        "z=Z,  1", "y=Y,  *", "d=D,  1", "x=X,  1", "k=K,  1"})
     columns += "\n" + std::string(c, 1) + std::string(15, ' ') + (c + 1) + ",N,-,-,-,:";
   std::string rows = rowMarker(1) +
                      "abcd\n1.500000\n-2.250000\n10000000000.000000\n-3\n7\n-8\n"
@@ -99,11 +100,15 @@ TEST(RowLoop, TruncatedRows) {
                   rowMarker(1) + "1\n2\n" + rowMarker(2) + "0\n0\n"),
              1);
   // Inside a fixed text: 0xFF for the missing bytes, and one more row.
-  std::string text = TableBuilder().header(columnsHeader(
-                         "ID=I,1,P,Row Identifier,-,-,:NAME=T,8,N,Name,-,-,:")).i32(1).raw("abc").bytes;
+  std::string text =
+      TableBuilder()
+          .header(columnsHeader("ID=I,1,P,Row Identifier,-,-,:NAME=T,8,N,Name,-,-,:"))
+          .i32(1)
+          .raw("abc")
+          .bytes;
   expectDump(runOnTable(text),
-             dump(kIdNameColumns, rowMarker(1) + "1\nabc" + std::string(5, '\xFF') + "\n" +
-                                      idNameEndRow(2)),
+             dump(kIdNameColumns,
+                  rowMarker(1) + "1\nabc" + std::string(5, '\xFF') + "\n" + idNameEndRow(2)),
              1);
   // Inside a triplet component.
   TableBuilder triplet;
@@ -126,11 +131,11 @@ TEST(RowLoop, RowsThatReadNoNumberStillEnd) {
   // Only fixed text: the row that began at the end of the input is the last.
   TableBuilder text;
   text.header(columnsHeader("t=T,2,N,-,-,-,:d=X,1,N,-,-,-,:")).raw("abcd");
-  expectDump(runOnTable(text.bytes),
-             dump("\nt               =T,  2,N,-,-,-,:\nd               =X,  1,N,-,-,-,:;\n",
-                  rowMarker(1) + "ab\n\n" + rowMarker(2) + "cd\n\n" + rowMarker(3) +
-                      "\xFF\xFF\n\n"),
-             2);
+  expectDump(
+      runOnTable(text.bytes),
+      dump("\nt               =T,  2,N,-,-,-,:\nd               =X,  1,N,-,-,-,:;\n",
+           rowMarker(1) + "ab\n\n" + rowMarker(2) + "cd\n\n" + rowMarker(3) + "\xFF\xFF\n\n"),
+      2);
 }
 
 TEST(RowLoop, HundredAndOneColumnsAreInvalid) {
@@ -147,9 +152,10 @@ TEST(RowLoop, HundredAndOneColumnsAreInvalid) {
 }
 
 TEST(RowLoop, CountBeyond32BitsIsInvalidAfterItsEcho) {
-  RunResult run = runOnTable(TableBuilder().header(columnsHeader("x=X,2147483648,N,-,-,-,:")).bytes);
-  EXPECT_EQ(run.out, std::string("TITLE\n") + kColumnsMarker +
-                         "\nx               =X,2147483648,N,-,-,-,:");
+  RunResult run =
+      runOnTable(TableBuilder().header(columnsHeader("x=X,2147483648,N,-,-,-,:")).bytes);
+  EXPECT_EQ(run.out,
+            std::string("TITLE\n") + kColumnsMarker + "\nx               =X,2147483648,N,-,-,-,:");
   EXPECT_EQ(run.status, 1);
   run = runOnTable(TableBuilder().header(columnsHeader("x=X,2147483647,N,-,-,-,:")).bytes);
   EXPECT_EQ(run.status, 0);
@@ -172,8 +178,11 @@ TEST(RowLoop, FailedWriteIsNotSuccess) {
 // are discarded, so the dump is cheap to check.
 TEST(RowLoop, TableOver2GiB) {
   const int64_t text = int64_t(1) << 30;  // each row: a 4-byte id and 1 GiB of text
-  std::string start = TableBuilder().header(columnsHeader(
-      "id=I,1,N,-,-,-,:pad=T," + std::to_string(text) + ",N,-,-,-,:")).i32(1).bytes;
+  std::string start =
+      TableBuilder()
+          .header(columnsHeader("id=I,1,N,-,-,-,:pad=T," + std::to_string(text) + ",N,-,-,-,:"))
+          .i32(1)
+          .bytes;
   const int64_t rowTwo = static_cast<int64_t>(start.size()) + text;
   std::string path =
       writeSparseFile({{0, start}, {rowTwo, TableBuilder().i32(2).bytes}}, rowTwo + 4 + text);
@@ -192,7 +201,8 @@ TEST(RowLoop, TableOver2GiB) {
 TEST(RowLoop, RealTables) {
   for (const char* name : {"cnd", "edg"}) {
     std::string relative = std::string("testdata/dnc13/browse/coa/") + name;
-    std::string expected = readFile(std::string(QUORL_TESTDATA) + "/../tests/expected/" + name + ".dump");
+    std::string expected =
+        readFile(std::string(QUORL_TESTDATA) + "/../tests/expected/" + name + ".dump");
     std::string path = std::string(QUORL_TESTDATA) + "/dnc13/browse/coa/" + name;
     RunResult run = runTool({path});
     expected.replace(0, expected.find('\n'), "Digital Chart of the World file: " + path);

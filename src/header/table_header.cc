@@ -56,11 +56,12 @@ void readTableNames(TableStream& table) {
 // An empty description is not seen: the separators before it are all taken
 // at once, so the later fields shift into its place.
 void readColumnDefinition(TableStream& table, ColumnDefinition& column) {
-  if (std::fscanf(table.file, "%16[ _A-Za-z0-9$%/.-]%*[ \t=]", column.name) != 1) rejectHeader(table);
+  if (std::fscanf(table.file, "%16[ _A-Za-z0-9$%/.-]%*[ \t=]", column.name) != 1)
+    rejectHeader(table);
   // A count of more than 19 characters leaves a count character where the
   // separator must be, so the scan stops short.
-  if (std::fscanf(table.file, "%1[TFRSICBZYDXK]%*[ \t,]%19[0-9*]%*[ \t,]%1[FUPN]%*[ \t,]", column.type,
-                  column.count, column.key) != 3)
+  if (std::fscanf(table.file, "%1[TFRSICBZYDXK]%*[ \t,]%19[0-9*]%*[ \t,]%1[FUPN]%*[ \t,]",
+                  column.type, column.count, column.key) != 3)
     rejectHeader(table);
   column.description[0] = '\0';
   (void)std::fscanf(table.file, "%79[^,]%*[^,]", column.description);

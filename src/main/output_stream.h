@@ -71,9 +71,7 @@ void putBytes(OutputStream& out, const char* text, size_t n);
 // Writes the byte c n times.
 void putRepeated(OutputStream& out, char c, int64_t n);
 
-inline void putText(OutputStream& out, const char* text) {
-  putBytes(out, text, std::strlen(text));
-}
+inline void putText(OutputStream& out, const char* text) { putBytes(out, text, std::strlen(text)); }
 
 // "%ld" text of a 64-bit v.
 inline void putInt64(OutputStream& out, int64_t v) {
@@ -81,4 +79,3 @@ inline void putInt64(OutputStream& out, int64_t v) {
   reserveOutput(out);
   out.used = writeInt64(out.buffer + out.used, v) - out.buffer;
 }
-

@@ -5,11 +5,12 @@
 #include "main/output_stream.h"
 
 void writeBanner() {
-  std::fputs("QuorlGIS Mapping System\n"
-             "by Brannick\n"
-             "PO Box 4127, 18 Harrow Lane, Eastmere\n"
-             "Northland NL 40217\n\n",
-             stderr);
+  std::fputs(
+      "QuorlGIS Mapping System\n"
+      "by Brannick\n"
+      "PO Box 4127, 18 Harrow Lane, Eastmere\n"
+      "Northland NL 40217\n\n",
+      stderr);
 }
 
 void usageExit() {

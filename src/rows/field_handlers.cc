@@ -145,13 +145,9 @@ void dumpCoord3D(TableStream& table, OutputStream& out, int32_t count) {
   dumpCoordinates<double, 3, false>(table, out, count);
 }
 
-void dumpDate(TableStream& table, OutputStream& out, int32_t) {
-  copyBytes(table, out, 20);
-}
+void dumpDate(TableStream& table, OutputStream& out, int32_t) { copyBytes(table, out, 20); }
 
-void dumpNull(TableStream&, OutputStream& out, int32_t) {
-  putChar(out, '\n');
-}
+void dumpNull(TableStream&, OutputStream& out, int32_t) { putChar(out, '\n'); }
 
 // The type byte's bit pairs 7-6, 5-4 and 3-2 give the sizes of the id, the
 // tile id and the external id. All three are read before any is written.

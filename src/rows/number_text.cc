@@ -15,8 +15,8 @@ static_assert(std::numeric_limits<double>::is_iec559 && std::numeric_limits<floa
 // Decimal digit count of n < 1e8: bit length * log10(2) gives d or d - 1;
 // a table compare settles it.
 inline int digitCount(uint32_t n) {
-  static constexpr uint32_t kPow10[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000,
-                                        100000000};
+  static constexpr uint32_t kPow10[] = {1,      10,      100,      1000,     10000,
+                                        100000, 1000000, 10000000, 100000000};
   const int t = bitLength(n | 1) * 1233 >> 12;
   return t + ((n | 1) >= kPow10[t]);
 }
@@ -63,8 +63,8 @@ char* writeUnsigned(char* out, uint64_t v) {
 // n = ip * 1e6 + frac: the one or two integer digits, the point, then the
 // six decimals. Stores up to 8 bytes past the text.
 inline char* writeBelow100(char* out, uint32_t n) {
-  const uint64_t x = packDigits8(n);       // "IIffffff", first digit lowest
-  const int two = n >= 10000000;           // the integer part has two digits
+  const uint64_t x = packDigits8(n);           // "IIffffff", first digit lowest
+  const int two = n >= 10000000;               // the integer part has two digits
   storeLowByteFirst(out, x >> (8 - 8 * two));  // drop a leading zero digit
   out += 1 + two;
   *out++ = '.';

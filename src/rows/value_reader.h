@@ -39,9 +39,7 @@ inline int16_t readShort(TableStream& table) {
   return static_cast<int16_t>(readUnsigned<2>(table));
 }
 
-inline int32_t readLong(TableStream& table) {
-  return static_cast<int32_t>(readUnsigned<4>(table));
-}
+inline int32_t readLong(TableStream& table) { return static_cast<int32_t>(readUnsigned<4>(table)); }
 
 inline float readFloat(TableStream& table) {
   uint32_t bits = static_cast<uint32_t>(readUnsigned<4>(table));
