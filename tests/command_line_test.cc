@@ -128,10 +128,8 @@ TEST(CommandLine, TitleNamesThePathAsTyped) {
 // The runner passes every word to the shell quoted, the binary's own path
 // too, so the suite runs from a checkout whose path has spaces or quotes.
 TEST(TestRunner, BinaryPathWithSpacesAndQuotes) {
-  std::string dir = writeTempFile("");
-  std::remove(dir.c_str());
-  dir += " it's here";
-  ASSERT_EQ(mkdir(dir.c_str(), 0700), 0);
+  std::string dir = makeTempDir("dir it's here");
+  ASSERT_NE(dir, "");
   std::string binary = dir + "/Quorl DCW";
   std::string bytes = readFile(QUORL_BINARY);
   std::FILE* copy = std::fopen(binary.c_str(), "wb");

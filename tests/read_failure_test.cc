@@ -50,12 +50,12 @@ TEST(ReadFailure, OnARowBoundaryAndInsideARow) {
 
 // Some systems open a directory for reading; it is still no table file.
 TEST(ReadFailure, DirectoryCannotBeOpened) {
-  char name[] = "/tmp/quorl_dir_XXXXXX";
-  ASSERT_NE(mkdtemp(name), nullptr);
-  RunResult run = runTool({name});
-  rmdir(name);
+  std::string dir = makeTempDir("dir");
+  ASSERT_NE(dir, "");
+  RunResult run = runTool({dir});
+  rmdir(dir.c_str());
   EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err, kBanner + ("can't open " + std::string(name) + " for reading\n") + kUsage);
+  EXPECT_EQ(run.err, kBanner + ("can't open " + dir + " for reading\n") + kUsage);
   EXPECT_EQ(run.status, 3);
 }
 

@@ -83,6 +83,14 @@ std::string shellQuote(const std::string& word) {
 
 }  // namespace
 
+std::string makeTempDir(const std::string& stem) {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string path = std::string(tmp ? tmp : "/tmp") + "/quorl_" + stem + "_XXXXXX";
+  std::vector<char> name(path.begin(), path.end());
+  name.push_back('\0');
+  return mkdtemp(name.data()) != nullptr ? name.data() : "";
+}
+
 std::string writeTempFile(const std::string& bytes) {
   std::string path = tempPath("table");
   std::ofstream(path, std::ios::binary) << bytes;

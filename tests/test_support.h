@@ -43,6 +43,10 @@ struct RunResult {
 // Writes bytes to a fresh temporary file and returns its path.
 std::string writeTempFile(const std::string& bytes);
 
+// Makes a fresh empty folder in the temporary directory, its name starting
+// with stem, and returns its path ("" when it cannot).
+std::string makeTempDir(const std::string& stem);
+
 // Writes a sparse file of size bytes holding each piece's bytes at its
 // offset and zeros elsewhere, in /dev/shm where there is one (its holes
 // read fastest), else in the temporary directory. Returns its path, or ""
