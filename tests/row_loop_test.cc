@@ -196,8 +196,8 @@ TEST(RowLoop, TableOver2GiB) {
   EXPECT_EQ(run.status, 0);
 }
 
-// The real tables, dumped whole, against dumps checked by an independent
-// decoder (expected/decode_real_tables.py).
+// The sample tables, dumped whole, against dumps checked by the independent
+// decoder (decoder/decode_table.py gives them byte for byte).
 TEST(RowLoop, RealTables) {
   for (const char* name : {"cnd", "edg"}) {
     std::string relative = std::string("testdata/dnc13/browse/coa/") + name;
