@@ -26,6 +26,7 @@ import csv
 import os
 import subprocess
 import sys
+import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -73,13 +74,19 @@ def run_tool(command, path, edition, crlf, problems):
     if EDITIONS[edition]:
         args += ["-e", "2407"]
     args += ["-l", "2147483647", path]
-    done = subprocess.run(args, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                          stderr=subprocess.PIPE)
-    out, err = done.stdout, done.stderr
+    # Files, not pipes: the helper processes wine starts with a program
+    # inherit its standard streams and outlive it, so a pipe would not
+    # reach its end before they exit.
+    with tempfile.TemporaryFile() as out_file, tempfile.TemporaryFile() as err_file:
+        status = subprocess.run(args, stdin=subprocess.DEVNULL, stdout=out_file,
+                                stderr=err_file).returncode
+        out_file.seek(0)
+        err_file.seek(0)
+        out, err = out_file.read(), err_file.read()
     if crlf:
         out = take_crlf(out, "tool's stdout", problems)
         err = take_crlf(err, "tool's stderr", problems)
-    return out, err, done.returncode
+    return out, err, status
 
 
 def first_difference(name, mine, theirs):
