@@ -159,7 +159,7 @@ def cat():
         ("description", "T", "50", "N", "What the Coverage Holds"),
         ("level", "I", "1", "N", "Topology Level"),
     ]
-    rows = [(1, "hyd", "Hydrography: the bay, its roads and an islet", 3),
+    rows = [(1, "hyd", "Water areas of the bay and an islet, with topology", 3),
             (2, "snd", "Soundings and survey marks", 0)]
     return table("L", "Coverage Attribute Table of Quorl Bay", columns, rows)
 
