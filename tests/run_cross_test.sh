@@ -110,6 +110,11 @@ test_mingw64() {
   cmake --build "$BUILD" -j "$JOBS"
   export WINEPREFIX=$ROOT/build-mingw64/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   "$wine" "$exe" >/dev/null 2>&1 || true  # makes the wine prefix on the first run
+  # One wineserver for all the tests: with the default one, wine's helper
+  # processes (services.exe, winedevice.exe, ...) stop whenever no test
+  # happens to run the tool and start again, half a second, with the next.
+  "$wineserver" -w
+  "$wineserver" -p </dev/null >/dev/null 2>&1
   local status=0
   QUORL_TOOL=$exe QUORL_TOOL_RUNNER=$wine QUORL_TOOL_LINE_ENDS=crlf \
     run_ctest "$BUILD" -R '^((CommandLine|TableHeader|RowLoop)\..*|ReadFailure\.DirectoryCannotBeOpened|realdata|sample_decoder)$' ||

@@ -68,12 +68,8 @@ def take_crlf(text, stream, problems):
     return text.replace(b"\r\n", b"\n")
 
 
-def run_tool(command, path, edition, crlf, problems):
-    """The tool's (stdout, stderr, status) for one table and edition."""
-    args = list(command)
-    if EDITIONS[edition]:
-        args += ["-e", "2407"]
-    args += ["-l", "2147483647", path]
+def run_once(args):
+    """One run of the tool: (stdout, stderr, status)."""
     # Files, not pipes: the helper processes wine starts with a program
     # inherit its standard streams and outlive it, so a pipe would not
     # reach its end before they exit.
@@ -82,11 +78,28 @@ def run_tool(command, path, edition, crlf, problems):
                                 stderr=err_file).returncode
         out_file.seek(0)
         err_file.seek(0)
-        out, err = out_file.read(), err_file.read()
+        return out_file.read(), err_file.read(), status
+
+
+def run_tool(command, path, edition, crlf, problems):
+    """The tool's (stdout, stderr, status) for one table and edition, and
+    whether it had to be run twice.
+
+    The tool writes its banner before anything else, so a failed run that
+    wrote nothing at all never got to start; wine does that now and then
+    (about once in a few thousand runs). Such a run is tried once more."""
+    args = list(command)
+    if EDITIONS[edition]:
+        args += ["-e", "2407"]
+    args += ["-l", "2147483647", path]
+    out, err, status = run_once(args)
+    retried = status != 0 and not out and not err
+    if retried:
+        out, err, status = run_once(args)
     if crlf:
         out = take_crlf(out, "tool's stdout", problems)
         err = take_crlf(err, "tool's stderr", problems)
-    return out, err, status
+    return (out, err, status), retried
 
 
 def first_difference(name, mine, theirs):
@@ -124,14 +137,16 @@ def expectation_problems(who, result, dumps_in, edition):
 
 
 def check_run(job, command, crlf):
-    """Runs one table in one edition; returns (job, decoder status, problems)."""
+    """Runs one table in one edition; returns (job, decoder status, problems,
+    whether the tool was run twice)."""
     path, edition, dumps_in, has_expectation = job
     problems = []
+    retried = False
     decoded = decode_table(path, EDITIONS[edition])
     if has_expectation:
         problems += expectation_problems("decoder", decoded, dumps_in, edition)
     if command is not None:
-        tool = run_tool(command, path, edition, crlf, problems)
+        tool, retried = run_tool(command, path, edition, crlf, problems)
         for name, index in (("stdout", 0), ("stderr", 1)):
             difference = first_difference(name, tool[index], decoded[index])
             if difference:
@@ -140,7 +155,7 @@ def check_run(job, command, crlf):
             problems.append("status: tool %d, decoder %d" % (tool[2], decoded[2]))
         if has_expectation:
             problems += expectation_problems("tool", tool, dumps_in, edition)
-    return job, decoded[2], problems
+    return job, decoded[2], problems, retried
 
 
 def parse_arguments():
@@ -190,8 +205,11 @@ def main():
     started = time.monotonic()
     failures = []
     statuses = {}
+    retries = 0
     with concurrent.futures.ThreadPoolExecutor(max_workers=os.cpu_count() or 2) as pool:
-        for job, status, problems in pool.map(lambda j: check_run(j, command, args.crlf), jobs):
+        for job, status, problems, retried in pool.map(
+                lambda j: check_run(j, command, args.crlf), jobs):
+            retries += retried
             not_a_table = job[3] and job[2] is None
             key = ("other file" if not_a_table else "table", status)
             statuses[key] = statuses.get(key, 0) + 1
@@ -205,29 +223,37 @@ def main():
             print("    " + problem)
     if len(failures) > SHOWN_FAILURES:
         print("... and %d more failing runs" % (len(failures) - SHOWN_FAILURES))
+    if retries:
+        print("%d run%s of the tool wrote nothing and failed: tried again"
+              % (retries, "s" if retries > 1 else ""))
     print(summary(entries, args, statuses, failures, len(jobs), seconds))
     return 1 if failures else 0
 
 
+def counted(n, word):
+    return "%d %s%s" % (n, word, "" if n == 1 else "s")
+
+
 def summary(entries, args, statuses, failures, runs, seconds):
-    """One line: how many tables and runs, how many dumped and rejected."""
+    """One line: how many tables and runs, how many dumped and rejected
+    (by the decoder's status), how long it took."""
     tables = sum(1 for _, dumps_in, listed in entries if not (listed and dumps_in is None))
     others = len(entries) - tables
-    editions = "+".join(args.editions)
-    verb = "meet the manifest (decoder only)" if args.decoder_only else "agree with the decoder"
+    table_runs = sum(n for (kind, _), n in statuses.items() if kind == "table")
+    verb = "meet%s the manifest (decoder only)" if args.decoder_only else "agree%s with the decoder"
+    verb %= "s" if table_runs == 1 else ""
     if failures:
         verb = "checked, %d FAILED" % len(failures)
-    table_runs = sum(n for (kind, _), n in statuses.items() if kind == "table")
     dumped = statuses.get(("table", 0), 0)
     rejected = statuses.get(("table", 1), 0)
     other = table_runs - dumped - rejected
-    line = "%d tables, editions %s: %d runs %s (%d dumped, %d rejected%s)" % (
-        tables, editions, table_runs, verb, dumped, rejected,
-        ", %d other status" % other if other else "")
+    line = "%s, editions %s: %s %s (%d dumped, %d rejected%s)" % (
+        counted(tables, "table"), "+".join(args.editions), counted(table_runs, "run"), verb,
+        dumped, rejected, ", %d other status" % other if other else "")
     if others:
-        line += "; %d file%s that %s not a table, %d runs (%d rejected)" % (
-            others, "s" if others > 1 else "", "are" if others > 1 else "is",
-            runs - table_runs, statuses.get(("other file", 1), 0))
+        line += "; %s not a table: rejected in %d of %s" % (
+            counted(others, "file"), statuses.get(("other file", 1), 0),
+            counted(runs - table_runs, "run"))
     return line + "; %.1f s" % seconds
 
 
