@@ -29,6 +29,9 @@ import sys
 import tempfile
 import time
 
+# The decoder beside this file, imported without leaving a bytecode cache
+# in the source tree.
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from decode_table import NOT_A_TABLE, decode_table  # noqa: E402
 
