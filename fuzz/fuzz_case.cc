@@ -62,6 +62,7 @@ bool usageExpected(const std::vector<std::string>& words) {
   long first = -1, last = 99999;
   for (int i = 1; i <= argc - 3; ++i) {
     const std::string& word = words[i - 1];
+    if (word == "-e" && words[i] != "2407" && words[i] != "600006") return true;
     if (word != "-f" && word != "-l") continue;
     long value = 0;
     if (!optionValue(words[i], value)) return true;
@@ -97,6 +98,7 @@ FuzzCase decodeFuzzCase(const uint8_t* data, size_t size, const std::string& tab
       break;
     case 7: break;
   }
+  if ((mode & 7) != 6 && (mode & 8)) w.insert(w.begin(), {"-e", "2407"});
   if ((mode & 7) == 7)
     w.push_back(kMissingTablePath);
   else if ((mode & 7) != 6 || (mode & 8))

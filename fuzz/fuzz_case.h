@@ -6,6 +6,8 @@
 //   3 -f N -l M TABLE      4 -f N -f M TABLE     5 -f N -l TABLE
 //   6 no words (bit 3 clear) or six words (bit 3 set)
 //   7 a path that cannot be opened
+// For the other command lines, bit 3 puts "-e 2407" in front of the words
+// (past five words that is a usage error).
 // The high nibble of byte 0 picks the run's kind (rare kinds cost more):
 //   5  stretched: the table's bytes are repeated past one read block, so that
 //      values straddle the tool's read blocks;

@@ -227,6 +227,16 @@ def main():
         write("options-" + name, prefix + six)
     for i in range(32):
         write("word-%02d" % i, b"\x01" + odd_word(i) + six)
+    later = "-e 2407"
+    for name, text in {
+        "seventh-field": header("ID=I,1,P,d,-,-,x.doc,:N=T,2,N,n,-,-,:"),
+        "seventh-field-no-comma": header(column("ID", "I", key="P") + "E=I,1,N,d,-,e.jti,-:"),
+        "seventh-field-13-chars": header("ID=I,1,P,d,-,-,abcdefghijklm,:"),
+        "eighth-field": header("ID=I,1,P,d,-,-,x,y,:"),
+        "seventh-field-cut": "L;T;-;ID=I,1,P,d,-,-,xy",
+    }.items():
+        write("edition-2407-" + name, b"\x08" + Table(text).value("i", 5).raw("ab").data)
+    write("edition-2407-first", b"\x09" + number(2) + id_name_table().data)
     for name, data in bad_headers().items():
         write("header-" + name, NO_OPTIONS + data)
     for name, table in data_endings().items():

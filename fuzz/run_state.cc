@@ -27,6 +27,7 @@ void resetRunState() {
   columnTotal = 0;
   firstRec = -1;
   lastRec = 99999;
+  laterEdition = false;
   readStatus = 1;
   resetStream(standardOutput);
   resetStream(discardSink);

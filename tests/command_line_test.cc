@@ -109,6 +109,36 @@ TEST(CommandLine, UnknownWordsAreIgnored) {
   EXPECT_EQ(run.status, 0);
 }
 
+// -e takes 2407 or 600006 exactly, is found where -f and -l are, and the
+// last one wins. A table with a seventh field tells the two editions apart.
+TEST(CommandLine, Edition) {
+  const std::string later = TableBuilder().header("L;T;-;ID=I,1,P,d,-,-,-,:;").i32(4).bytes;
+  const std::string laterDump = std::string("TITLE\n") + kColumnsMarker +
+                                "\nID              =I,  1,P,d,-,-,-,:;\n" + kDataMarker +
+                                rowMarker(1) + "4\n" + rowMarker(2) + "0\n" + kEofMarker;
+  auto expectLater = [&](const RunResult& run) {
+    EXPECT_EQ(run.out, laterDump);
+    EXPECT_EQ(run.status, 0);
+  };
+  auto expectFirst = [&](const RunResult& run) {
+    EXPECT_EQ(run.out, std::string("TITLE\n") + kColumnsMarker);
+    EXPECT_EQ(run.err, std::string(kBanner) + "Not a valid VPF table file\n");
+    EXPECT_EQ(run.status, 1);
+  };
+  expectLater(runOnTable(later, {"-e", "2407"}));
+  expectFirst(runOnTable(later, {"-e", "600006"}));
+  expectFirst(runOnTable(later));
+  expectLater(runOnTable(later, {"-e", "600006", "-e", "2407"}));
+  expectFirst(runOnTable(later, {"-e", "2407", "-e", "600006"}));
+  expectLater(runOnTable(later, {"-e", "2407", "-l", "5"}));
+  // Just before the path it is not looked at, nor is its value.
+  expectFirst(runOnTable(later, {"-e"}));
+  expectLater(runOnTable(later, {"-e", "2407", "-e"}));
+  for (const char* value : {"2408", "02407", "2407 ", "", "600006x", "-e"})
+    expectUsage(runOnTable(later, {"-e", value, "-l", "9"}));
+  expectUsage(runOnTable(sixRows(), {"-e", "1", "-e", "2407"}));
+}
+
 TEST(CommandLine, UnopenablePath) {
   RunResult run = runTool({"-f", "x", "/nonexistent/dir/table"});
   EXPECT_EQ(run.out, "");

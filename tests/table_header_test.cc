@@ -135,4 +135,35 @@ TEST(TableHeader, NoColumnDefinitions) {
   expectAccepted(runHeader("L;T;-;;" + kIdDef + ";"), kIdLine);
 }
 
+// With -e 2407 a definition may carry a seventh field, the narrative table
+// name, before its ":"; definitions with and without one mix freely.
+TEST(TableHeader, LaterEditionSeventhField) {
+  auto later = [](const std::string& text) {
+    return runOnTable(TableBuilder().header(text).bytes, {"-e", "2407"});
+  };
+  expectAccepted(later("L;T;-;ID=I,1,P,Row Identifier,-,-,-,:;"),
+                 "\nID              =I,  1,P,Row Identifier,-,-,-,:");
+  expectAccepted(later("L;T;-;" + kIdDef + "N=T,2,N,Name,-,n.jti,x.doc \t,:;"),
+                 kIdLine + "\nN               =T,  2,N,Name,-,n.jti,x.doc,:", "0\n\xFF\xFF\n");
+  // Written straight before the colon, as join tables do.
+  expectAccepted(later("L;T;-;ID=I,1,P,d,-,a1.jti,-:;"),
+                 "\nID              =I,  1,P,d,-,a1.jti,-,:");
+  // The seventh name is read and echoed as a definition's own field.
+  expectAccepted(later("L;T;-;ID=I,1,P,d,-,-,abcdefghijkl,:;"),
+                 "\nID              =I,  1,P,d,-,-,abcdefghijkl,:");
+
+  // 13 characters, an eighth field, a character outside the set, the end of
+  // the input: all invalid.
+  expectInvalid(later("L;T;-;ID=I,1,P,d,-,-,abcdefghijklm,:;"), kColumnsOnly);
+  expectInvalid(later("L;T;-;ID=I,1,P,d,-,-,-,-,:;"), kColumnsOnly);
+  expectInvalid(later("L;T;-;ID=I,1,P,d,-,-,a;b,:;"), kColumnsOnly);
+  expectInvalid(later("L;T;-;ID=I,1,P,d,-,-,-"), kColumnsOnly);
+  expectInvalid(later("L;T;-;ID=I,1,P,d,-,-,"), kColumnsOnly);
+  // A thematic index of 13 characters is not a 12-character one and a
+  // seventh field of one.
+  expectInvalid(later("L;T;-;ID=I,1,P,d,-,abcdefghijklm,:;"), kColumnsOnly);
+  // Without the option the first edition's six fields are all there is.
+  expectInvalid(runHeader("L;T;-;ID=I,1,P,d,-,a1.jti,-:;"), kColumnsOnly);
+}
+
 }  // namespace

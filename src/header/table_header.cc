@@ -27,6 +27,7 @@ struct ColumnDefinition {
   char description[80];
   char valueTable[13];
   char thematicIndex[13];
+  char narrativeTable[13];  // the later edition's seventh field; empty when absent
 };
 
 // Preamble and byte order: 4 length bytes (not used), then "L;", "M;" or
@@ -52,10 +53,24 @@ void readTableNames(TableStream& table) {
   (void)std::fscanf(table.file, "%*[; \t]");
 }
 
-// Reads one definition "name=T,count,K,description,table,index,:".
+// The later edition's seventh field, the narrative table name, when the
+// next character is not the closing ":". It must be parted from the
+// thematic index by a separator: a thematic index of 13 characters is not
+// split in two.
+void readNarrativeTable(TableStream& table, ColumnDefinition& column, bool separated) {
+  const int next = std::getc(table.file);
+  std::ungetc(next, table.file);
+  if (next == ':') return;
+  if (!separated) rejectHeader(table);
+  if (std::fscanf(table.file, "%12[_A-Za-z0-9.-]%*[, \t]", column.narrativeTable) != 1)
+    rejectHeader(table);
+}
+
+// Reads one definition "name=T,count,K,description,table,index,:", and in
+// the later edition "name=T,count,K,description,table,index,narrative,:".
 // An empty description is not seen: the separators before it are all taken
 // at once, so the later fields shift into its place.
-void readColumnDefinition(TableStream& table, ColumnDefinition& column) {
+void readColumnDefinition(TableStream& table, ColumnDefinition& column, bool laterEdition) {
   if (std::fscanf(table.file, "%16[ _A-Za-z0-9$%/.-]%*[ \t=]", column.name) != 1)
     rejectHeader(table);
   // A count of more than 19 characters leaves a count character where the
@@ -65,14 +80,19 @@ void readColumnDefinition(TableStream& table, ColumnDefinition& column) {
     rejectHeader(table);
   column.description[0] = '\0';
   (void)std::fscanf(table.file, "%79[^,]%*[^,]", column.description);
-  if (std::fscanf(table.file, "%*[, \t]%12[_A-Za-z0-9.-]%*[, \t]%12[_A-Za-z0-9.-]%*[, \t]",
-                  column.valueTable, column.thematicIndex) != 2)
+  // `separated` stays -1 unless a separator follows the thematic index.
+  int separated = -1;
+  if (std::fscanf(table.file, "%*[, \t]%12[_A-Za-z0-9.-]%*[, \t]%12[_A-Za-z0-9.-]%*[, \t]%n",
+                  column.valueTable, column.thematicIndex, &separated) != 2)
     rejectHeader(table);
+  column.narrativeTable[0] = '\0';
+  if (laterEdition) readNarrativeTable(table, column, separated >= 0);
   if (std::getc(table.file) != ':') rejectHeader(table);
 }
 
-// Writes "\n%-16s=%c,%3s,%c,%s,%s,%s,:" for one definition. Fields are
-// strings as stored, so a zero byte ends a description early.
+// Writes "\n%-16s=%c,%3s,%c,%s,%s,%s,:" for one definition, or with the
+// seventh field "\n%-16s=%c,%3s,%c,%s,%s,%s,%s,:". Fields are strings as
+// stored, so a zero byte ends a description early.
 void echoColumn(const ColumnDefinition& column) {
   OutputStream& out = standardOutput;
   putChar(out, '\n');
@@ -91,12 +111,16 @@ void echoColumn(const ColumnDefinition& column) {
   putText(out, column.valueTable);
   putChar(out, ',');
   putText(out, column.thematicIndex);
+  if (column.narrativeTable[0] != '\0') {
+    putChar(out, ',');
+    putText(out, column.narrativeTable);
+  }
   putText(out, ",:");
 }
 
 }  // namespace
 
-void readTableHeader(TableStream& table) {
+void readTableHeader(TableStream& table, bool laterEdition) {
   readByteOrder(table);
   readTableNames(table);
   putText(standardOutput, "\n**DCWcolumns ====================\n");
@@ -106,7 +130,7 @@ void readTableHeader(TableStream& table) {
     if (c == EOF) rejectHeader(table);
     std::ungetc(c, table.file);
     ColumnDefinition column;
-    readColumnDefinition(table, column);
+    readColumnDefinition(table, column, laterEdition);
     echoColumn(column);
     addColumn(column.type[0], column.count);
   }

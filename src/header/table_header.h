@@ -8,7 +8,8 @@
 extern bool swapBytes;
 
 // Reads and checks the header, writes the column section to standard output
-// and enters every column into the column table. Leaves the stream on the
-// first data byte; takes the invalid-table exit on any mismatch, and the
-// read-failure exit when the file could not be read.
-void readTableHeader(TableStream& table);
+// and enters every column into the column table. With laterEdition, column
+// definitions may carry a seventh field, the narrative table name. Leaves
+// the stream on the first data byte; takes the invalid-table exit on any
+// mismatch, and the read-failure exit when the file could not be read.
+void readTableHeader(TableStream& table, bool laterEdition);

@@ -7,6 +7,7 @@
 
 int32_t firstRec = -1;
 int32_t lastRec = 99999;
+bool laterEdition = false;
 
 namespace {
 
@@ -22,14 +23,22 @@ int32_t optionValue(const char* word) {
   return static_cast<int32_t>(value);
 }
 
+// True for "2407", false for "600006"; any other word is a usage error.
+bool isLaterEdition(const char* word) {
+  if (std::strcmp(word, "2407") == 0) return true;
+  if (std::strcmp(word, "600006") != 0) usageExit();
+  return false;
+}
+
 }  // namespace
 
-void readRecordRange(int argc, char** argv) {
+void readOptions(int argc, char** argv) {
   // The word before the path and the path itself are never options, so an
   // option always has its value word after it.
   for (int i = 1; i <= argc - 3; ++i) {
     if (std::strcmp(argv[i], "-f") == 0) firstRec = optionValue(argv[i + 1]);
     if (std::strcmp(argv[i], "-l") == 0) lastRec = optionValue(argv[i + 1]);
+    if (std::strcmp(argv[i], "-e") == 0) laterEdition = isLaterEdition(argv[i + 1]);
   }
   if (lastRec < firstRec) usageExit();
 }

@@ -1,5 +1,6 @@
 // QuorlDCW: writes a text dump of one table file of a VPF database.
 // Usage: QuorlDCW [-f firstRec] [-l lastRec] DCWfile
+// (and -e 2407 for tables of the later edition)
 
 #include <cstdio>
 
@@ -23,13 +24,13 @@ int main(int argc, char** argv) {
     usageExit();
   }
   openTableStream(tableStream, file, path);
-  readRecordRange(argc, argv);
+  readOptions(argc, argv);
 
   openOutputStreams();
   putText(standardOutput, "Digital Chart of the World file: ");
   putText(standardOutput, path);
   putText(standardOutput, "\n\n");
 
-  readTableHeader(tableStream);
+  readTableHeader(tableStream, laterEdition);
   dumpRows(tableStream);
 }
