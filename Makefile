@@ -70,7 +70,7 @@ bench:
 check-numbers:
 	mkdir -p $(BENCH_BUILD)
 	$(CXX) -std=c++17 -O2 -Wall -Wextra -Isrc -pthread $(NUMBERS_FLAGS) \
-	  -o $(BENCH_BUILD)/number_text_check bench/number_text_check.cc src/rows/number_text.cc
+	  -o $(BENCH_BUILD)/number_text_check bench/number_text_check.cc src/output/number_text.cc
 	$(BENCH_BUILD)/number_text_check $(NUMBERS)
 
 # Builds for s390x, i686, armhf (Linux) and Windows with Debian's cross
