@@ -1,7 +1,7 @@
 # Front door: `make run` dumps a sample table, `make test` runs every test.
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
-SAMPLE ?= testdata/dnc13/browse/coa/cnd
+SAMPLE ?= testdata/sample/quorlbay/hyd/edg
 
 # Hostile input: sanitized build, fuzz build, fuzzing time and processes.
 ASAN_BUILD ?= build-asan

@@ -2,7 +2,7 @@
 """Writes the seed corpus of the fuzz target into fuzz/corpus.
 
 Each seed is a fuzz input: the command-line bytes described in fuzz_case.h,
-then a table file. The seeds cover the real tables of testdata/, one small
+then a table file. The seeds cover the sample database of testdata/, one small
 table per column type in each byte order, the record-range options, every
 way a header is rejected, and the ways the data can end.
 
@@ -189,10 +189,13 @@ def main():
     if os.path.isdir(CORPUS):
         shutil.rmtree(CORPUS)
     os.makedirs(CORPUS)
-    for path in ("dnc13/browse/coa/cnd", "dnc13/browse/coa/edg", "dnc13/browse/coa/edx",
-                 "dnc13/dht"):
-        with open(os.path.join(ROOT, "testdata", path), "rb") as f:
-            write("real-" + os.path.basename(path), NO_OPTIONS + f.read())
+    sample = os.path.join(ROOT, "testdata", "sample")
+    for folder, _, names in sorted(os.walk(sample)):
+        for name in sorted(names):
+            path = os.path.join(folder, name)
+            with open(path, "rb") as f:
+                write("sample-" + os.path.relpath(path, sample).replace(os.sep, "-"),
+                      NO_OPTIONS + f.read())
     for order in ("L", "M", ""):
         for letter in TYPES:
             write("type-%s-%s" % (letter, order or "bare"), NO_OPTIONS + type_table(letter, order).data)
@@ -243,12 +246,12 @@ def main():
     write("stretch-id-name", bytes([STRETCH | 3]) + number(1) + number(2**31 - 1) + six)
     write("stretch-every-type-M", bytes([STRETCH]) + every_type_table("M").data)
     write("long-output-huge-count", bytes([LONG_OUTPUT]) + data_endings()["huge-variable-count"].data)
-    with open(os.path.join(ROOT, "testdata", "dnc13/browse/coa/cnd"), "rb") as f:
-        cnd = f.read()
-    write("long-output-real-cnd", bytes([LONG_OUTPUT]) + cnd)
-    write("failing-reads-cnd-header", failing_reads(100) + cnd)
-    write("failing-reads-cnd-rows", failing_reads(5000) + cnd)
-    write("failing-reads-cnd-at-end", failing_reads(len(cnd)) + cnd)
+    write("long-output-many-rows", bytes([LONG_OUTPUT]) + id_name_table(1000).data)
+    with open(os.path.join(sample, "quorlbay", "hyd", "edg"), "rb") as f:
+        edg = f.read()
+    write("failing-reads-edg-header", failing_reads(100) + edg)
+    write("failing-reads-edg-rows", failing_reads(500) + edg)
+    write("failing-reads-edg-at-end", failing_reads(len(edg)) + edg)
     rows_start = len(six) - 6 * 12
     write("failing-reads-row-boundary", failing_reads(rows_start + 24) + six)
     write("failing-reads-inside-row", failing_reads(rows_start + 26, b"\x03\x02\x03") + six)

@@ -9,7 +9,7 @@
 
 namespace {
 
-const std::string kEdg = std::string(QUORL_TESTDATA) + "/dnc13/browse/coa/edg";
+const std::string kEdg = std::string(QUORL_TESTDATA) + "/sample/quorlbay/hyd/edg";
 
 // Standard output after its title line, which names the path.
 std::string afterTitle(const std::string& out) { return out.substr(out.find('\n') + 1); }
@@ -32,8 +32,14 @@ void expectCutAt(const std::string& path, int64_t good, int cutStatus) {
 
 TEST(ReadFailure, InTheHeaderAndInTheRows) {
   expectCutAt(kEdg, 100, 1);  // inside the column definitions
-  expectCutAt(kEdg, 5000, 0);
-  expectCutAt(kEdg, 100000, 0);
+  expectCutAt(kEdg, 500, 0);
+  // Past the first block of the read buffer: a table of 160 000 bytes.
+  TableBuilder table;
+  table.header(columnsHeader("ID=I,1,P,Row Identifier,-,-,:NAME=T,12,N,Name,-,-,:"));
+  for (int i = 1; i <= 10000; ++i) table.i32(i).raw("name " + std::to_string(100000 + i) + " ");
+  std::string path = writeTempFile(table.bytes);
+  expectCutAt(path, 100000, 0);
+  std::remove(path.c_str());
 }
 
 TEST(ReadFailure, OnARowBoundaryAndInsideARow) {

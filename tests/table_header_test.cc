@@ -166,19 +166,4 @@ TEST(TableHeader, LaterEditionSeventhField) {
   expectInvalid(runHeader("L;T;-;ID=I,1,P,d,-,a1.jti,-:;"), kColumnsOnly);
 }
 
-// The real tables of a nautical chart.
-TEST(TableHeader, RealTablesRejected) {
-  std::string dht = std::string(QUORL_TESTDATA) + "/dnc13/dht";
-  RunResult run = runTool({dht});
-  EXPECT_EQ(run.out, "Digital Chart of the World file: " + dht + "\n\n" + kColumnsMarker);
-  EXPECT_EQ(run.err, std::string(kBanner) + kInvalid);
-  EXPECT_EQ(run.status, 1);
-
-  std::string edx = std::string(QUORL_TESTDATA) + "/dnc13/browse/coa/edx";
-  run = runTool({edx});
-  EXPECT_EQ(run.out, "Digital Chart of the World file: " + edx + "\n\n");
-  EXPECT_EQ(run.err, std::string(kBanner) + kInvalid);
-  EXPECT_EQ(run.status, 1);
-}
-
 }  // namespace
