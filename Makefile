@@ -19,7 +19,7 @@ PACKAGE_BUILD ?= build-package
 # Cross builds tested under emulation: big-endian, 32-bit and Windows.
 CROSS_TARGETS ?= s390x i686 armhf mingw64
 
-.PHONY: all build run test sanitize-test fuzz fuzz-coverage bench check-numbers cross-test \
+.PHONY: all build run check test sanitize-test fuzz fuzz-coverage bench check-numbers cross-test \
 	package clean distclean
 
 all: build
@@ -30,6 +30,12 @@ build:
 
 run: build
 	$(BUILD)/QuorlDCW $(SAMPLE)
+
+# The edit-compile-test loop: build with g++ and run ctest, nothing else.
+check:
+	CXX=g++ cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(BUILD) -j $(JOBS)
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # Every test with g++, then again built with clang's address and
 # undefined-behaviour sanitizers, then a short fuzz run.
@@ -70,7 +76,7 @@ bench:
 check-numbers:
 	mkdir -p $(BENCH_BUILD)
 	$(CXX) -std=c++17 -O2 -Wall -Wextra -Isrc -pthread $(NUMBERS_FLAGS) \
-	  -o $(BENCH_BUILD)/number_text_check bench/number_text_check.cc src/rows/number_text.cc
+	  -o $(BENCH_BUILD)/number_text_check bench/number_text_check.cc src/output/number_text.cc
 	$(BENCH_BUILD)/number_text_check $(NUMBERS)
 
 # Builds for s390x, i686, armhf (Linux) and Windows with Debian's cross

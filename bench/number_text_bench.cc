@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "rows/number_text.h"
+#include "output/number_text.h"
 
 namespace {
 

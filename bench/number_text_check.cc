@@ -11,7 +11,7 @@
 #include <random>
 #include <thread>
 
-#include "rows/number_text.h"
+#include "output/number_text.h"
 
 namespace {
 

@@ -29,7 +29,7 @@
 #include <string>
 #include <vector>
 
-#include "main/output_stream.h"
+#include "output/output_stream.h"
 #include "rows/table_stream.h"
 
 // A stretched table is at least this long: longer than a read block.

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "one_input.h"
+#include "run_checks.h"
 
 namespace {
 

@@ -7,14 +7,9 @@
 // the emulator given with --emulator.
 //   quorl_fuzz_replay [--binary PATH [--emulator PATH]] FILE_OR_DIR...
 #include <dirent.h>
-#include <sys/mman.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -22,17 +17,12 @@
 #include <vector>
 
 #include "capture_streams.h"
-#include "one_input.h"
+#include "run_checks.h"
+#include "run_program.h"
 
 namespace {
 
 std::FILE* reports = nullptr;
-
-struct BinaryRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
 
 std::string readWhole(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -41,50 +31,18 @@ std::string readWhole(const std::string& path) {
   return bytes.str();
 }
 
-std::string readFd(int fd) {
-  std::string bytes;
-  char block[1 << 16];
-  off_t at = 0;
-  for (ssize_t n; (n = pread(fd, block, sizeof block, at)) > 0; at += n) bytes.append(block, n);
-  return bytes;
-}
-
-// Runs the binary (behind the emulator, if any) with words; the table file
-// is shared with the child.
-BinaryRun runBinary(const std::string& emulator, const std::string& binary,
-                    const FuzzCase& fuzzCase) {
-  const std::vector<std::string>& words = fuzzCase.words;
-  int outFd = memfd_create("quorl-replay-out", MFD_CLOEXEC);
-  int errFd = memfd_create("quorl-replay-err", MFD_CLOEXEC);
-  std::vector<std::string> args{binary};
-  if (!emulator.empty()) args.insert(args.begin(), emulator);
-  args.insert(args.end(), words.begin(), words.end());
-  std::vector<char*> argv;
-  for (std::string& word : args) argv.push_back(word.data());
-  argv.push_back(nullptr);
-  BinaryRun run;
-  pid_t child = fork();
-  if (child == 0) {
-    rlimit limit{fuzzCase.outputCap, fuzzCase.outputCap};
-    setrlimit(RLIMIT_FSIZE, &limit);
-    std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead
-    dup2(outFd, 1);
-    dup2(errFd, 2);
-    execvp(args[0].c_str(), argv.data());  // an emulator may be named by PATH
-    _exit(127);
-  }
-  int raw = 0;
-  if (child > 0 && waitpid(child, &raw, 0) == child && WIFEXITED(raw))
-    run.status = WEXITSTATUS(raw);
-  run.out = readFd(outFd);
-  run.err = readFd(errFd);
-  close(outFd);
-  close(errFd);
-  return run;
+// Runs the binary (behind the emulator, if any) with the run's words and
+// output cap; the table file is shared with the child.
+ProgramRun runBinary(const std::string& emulator, const std::string& binary,
+                     const FuzzCase& fuzzCase) {
+  std::vector<std::string> words{binary};
+  if (!emulator.empty()) words.insert(words.begin(), emulator);
+  words.insert(words.end(), fuzzCase.words.begin(), fuzzCase.words.end());
+  return runProgram(words, "", fuzzCase.outputCap);
 }
 
 // Compares the in-process run just made with the binary's run.
-std::string compare(const RunOutcome& outcome, const BinaryRun& binary) {
+std::string compare(const RunOutcome& outcome, const ProgramRun& binary) {
   if (binary.status != outcome.status)
     return "binary ended with status " + std::to_string(binary.status);
   CapturedText err = capturedStderr();

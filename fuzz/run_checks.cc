@@ -1,14 +1,25 @@
 #include "run_checks.h"
 
 #include <cstring>
+#include <vector>
 
 #include "capture_streams.h"
 #include "expected_text.h"
+#include "failing_file.h"
+#include "in_process_run.h"
 
 namespace {
 
+// The path of the in-process runs' table file.
+std::string tableFilePath;
+
 const std::string kWriteFailed = "can't write standard output\n";
 const std::string kRecords = " Records processed\n";
+
+// What standard error says after the banner when the table could not be read.
+std::string readFailedMessage(const std::string& tablePath) {
+  return "can't read " + tablePath + "\n";
+}
 
 std::string text(const CapturedText& captured) { return std::string(captured.text, captured.size); }
 
@@ -74,14 +85,10 @@ std::string checkStdout(int status, bool writeFailed, const std::string& title) 
   }
 }
 
-}  // namespace
-
-std::string readFailedMessage(const std::string& tablePath) {
-  return "can't read " + tablePath + "\n";
-}
-
+// Describes the first way the captured run breaks the rules; empty when
+// it keeps them. tablePath is the path the run was given.
 std::string checkRun(const FuzzCase& run, int status, const std::string& tablePath) {
-  if (status < 0) return "main returned instead of ending the run";
+  if (status < 0) return "the run returned instead of ending";
   if (status > 3) return "unknown exit status " + std::to_string(status);
   if ((status == 3) != run.expectUsage)
     return run.expectUsage ? "usage error not reported with status 3"
@@ -95,4 +102,58 @@ std::string checkRun(const FuzzCase& run, int status, const std::string& tablePa
     return "standard error text does not fit status " + std::to_string(status) + ": " + message;
   return checkStdout(status, message == kWriteFailed,
                      "Digital Chart of the World file: " + tablePath + "\n\n");
+}
+
+// A failing-reads run must write what the table cut at the failing byte
+// gives. When no read failed, it must end as the cut table's run does.
+// When one did, it must end with status 2 and say so, where the cut table's
+// run ended in a dump or an invalid header; or, when standard output failed
+// too, say that instead (that failure comes first), where the cut table's
+// run, whose output failed alike, ended in the failed write or an invalid
+// header (which keeps its status). Leaves the cut table's run in the
+// captures.
+std::string compareWithCutTable(const FuzzCase& failing, int failingStatus, bool readFailed) {
+  const std::string out = text(capturedStdout());
+  const std::string err = text(capturedStderr());
+  const std::string cutTable = failing.table.substr(0, failing.failReadsAt);
+  writeTableFile(cutTable);
+  beginCapture(failing.outputCap);
+  const int status = runInProcess(failing.words);
+  if (text(capturedStdout()) != out)
+    return "standard output differs from the dump of the table cut at the failing byte";
+  const bool saysReadFailed = err == kBanner + readFailedMessage(tableFilePath);
+  if (!readFailed) {
+    if (saysReadFailed) return "a read failure reported where no read failed";
+    if (status != failingStatus || text(capturedStderr()) != err)
+      return "the run ends unlike the cut table's run";
+    return "";
+  }
+  if (failingStatus != 2) return "a failed read is not reported";
+  const bool cutFits = saysReadFailed ? status == 0 || status == 1 : status == 1 || status == 2;
+  if (!cutFits)
+    return std::string(saysReadFailed ? "read" : "write") +
+           " failure reported where the cut table ends with status " + std::to_string(status);
+  return "";
+}
+
+}  // namespace
+
+std::FILE* initHarness() {
+  std::FILE* reports = installCaptureStreams();
+  tableFilePath = openTableFile();
+  return reports;
+}
+
+RunOutcome runOneInput(const uint8_t* data, size_t size) {
+  RunOutcome outcome;
+  outcome.run = decodeFuzzCase(data, size, tableFilePath);
+  writeTableFile(outcome.run.table, outcome.run.failReadsAt);
+  beginCapture(outcome.run.outputCap);
+  const int64_t failedBefore = failedReads();
+  outcome.status = runInProcess(outcome.run.words);
+  const bool readFailed = failedReads() != failedBefore;
+  outcome.problem = checkRun(outcome.run, outcome.status, tableFilePath);
+  if (outcome.problem.empty() && outcome.run.failReadsAt >= 0)
+    outcome.problem = compareWithCutTable(outcome.run, outcome.status, readFailed);
+  return outcome;
 }

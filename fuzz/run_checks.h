@@ -1,15 +1,26 @@
-// What every run must leave behind, whatever its input: one of the tool's
-// statuses, the exact standard error text that goes with it, and a
-// standard output that fits it.
+// One fuzz input run through the whole tool in-process, and what every run
+// must leave behind, whatever its input: one of the tool's statuses, the
+// exact standard error text that goes with it, and a standard output that
+// fits it.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "fuzz_case.h"
 
-// Describes the first way the captured run breaks the rules; empty when
-// it keeps them. tablePath is the path the run was given.
-std::string checkRun(const FuzzCase& run, int status, const std::string& tablePath);
+struct RunOutcome {
+  FuzzCase run;
+  int status = -1;      // the run's exit status; -1 when it returned
+  std::string problem;  // empty when the run ended as it must
+};
 
-// What standard error says after the banner when the table could not be read.
-std::string readFailedMessage(const std::string& tablePath);
+// Sets up the capture streams and the table file; call once. Returns the
+// original stderr, for the harness's own reports.
+std::FILE* initHarness();
+
+// Runs the tool on one input and checks how it ended. A failing-reads run
+// is run a second time on the table cut at the failing byte, and compared.
+RunOutcome runOneInput(const uint8_t* data, size_t size);

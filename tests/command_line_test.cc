@@ -155,8 +155,9 @@ TEST(CommandLine, TitleNamesThePathAsTyped) {
   std::remove(path.c_str());
 }
 
-// The runner passes every word to the shell quoted, the binary's own path
-// too, so the suite runs from a checkout whose path has spaces or quotes.
+// The runner hands every word to the program as it is, the binary's own
+// path too, so the suite runs from a checkout whose path has spaces or
+// quotes.
 TEST(TestRunner, BinaryPathWithSpacesAndQuotes) {
   std::string dir = makeTempDir("dir it's here");
   ASSERT_NE(dir, "");
@@ -167,7 +168,7 @@ TEST(TestRunner, BinaryPathWithSpacesAndQuotes) {
   std::fwrite(bytes.data(), 1, bytes.size(), copy);
   std::fclose(copy);
   chmod(binary.c_str(), 0700);
-  expectUsage(runProgram(binary, {}));
+  expectUsage(runBuiltProgram(binary, {}));
   std::remove(binary.c_str());
   rmdir(dir.c_str());
 }

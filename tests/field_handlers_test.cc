@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "handler_support.h"
-#include "header/table_header.h"
 #include "rows/value_reader.h"
 #include "test_support.h"
 
@@ -12,27 +11,22 @@ namespace {
 
 class FieldHandlers : public ::testing::TestWithParam<bool> {
  protected:
-  void SetUp() override {
-    swapBytes = GetParam();
-    readStatus = 1;
-  }
-  void TearDown() override { swapBytes = false; }
   // Values in the byte order under test.
   TableBuilder values() const { return TableBuilder(GetParam()); }
-  // Runs handler from a status of 1, checks the text and the bytes taken,
+  // Runs handler on a fresh table, checks the text and the bytes taken,
   // then checks that the discard sink takes the same bytes and leaves the
-  // same status.
+  // same status; the status is kept in readStatus.
   void expectDump(FieldHandler handler, const std::string& bytes, int32_t count,
                   const std::string& text, int64_t consumed) {
-    readStatus = 1;
-    HandlerRun run = runHandler(handler, bytes, count);
+    HandlerRun run = runHandler(handler, bytes, count, GetParam());
     EXPECT_EQ(run.text, text);
     EXPECT_EQ(run.consumed, consumed);
-    int status = readStatus;
-    readStatus = 1;
-    EXPECT_EQ(runHandler(handler, bytes, count, true).consumed, consumed);
-    EXPECT_EQ(readStatus, status);
+    HandlerRun discarded = runHandler(handler, bytes, count, GetParam(), true);
+    EXPECT_EQ(discarded.consumed, consumed);
+    EXPECT_EQ(discarded.readStatus, run.readStatus);
+    readStatus = run.readStatus;
   }
+  int readStatus = 1;  // left by the last expectDump
 };
 
 TEST_P(FieldHandlers, TextIsCopiedRaw) {

@@ -4,14 +4,14 @@
 #include <cstdio>
 #include <string>
 
-#include "main/output_stream.h"
+#include "output/output_stream.h"
 #include "rows/field_handlers.h"
 #include "rows/table_stream.h"
 
-// A table stream over bytes held in memory.
+// A table stream over bytes held in memory, in the byte order given.
 struct MemoryTable {
   TableStream stream;
-  explicit MemoryTable(const std::string& bytes);
+  explicit MemoryTable(const std::string& bytes, bool bigEndian = false);
   ~MemoryTable();
   MemoryTable(const MemoryTable&) = delete;
   MemoryTable& operator=(const MemoryTable&) = delete;
@@ -20,13 +20,15 @@ struct MemoryTable {
   std::string data_;
 };
 
-// What a handler wrote and how many bytes it took.
+// What a handler wrote, how many bytes it took and the read status it left.
 struct HandlerRun {
   std::string text;
   int64_t consumed = 0;
+  int readStatus = 1;
 };
 
-// Calls handler once on bytes with the given count. discard runs it on the
-// discard sink instead of a capturing stream.
-HandlerRun runHandler(FieldHandler handler, const std::string& bytes, int32_t count,
+// Calls handler once on bytes of a table in the given byte order, with the
+// given count. discard runs it on the discard sink instead of a capturing
+// stream.
+HandlerRun runHandler(FieldHandler handler, const std::string& bytes, int32_t count, bool bigEndian,
                       bool discard = false);

@@ -1,5 +1,5 @@
 // Cross-checks number_text against glibc snprintf on edge cases and random bit patterns.
-#include "rows/number_text.h"
+#include "output/number_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The host-dependent bit and byte helpers of the number text: each against
 // its plain version, and the plain versions against hand-worked values and,
 // where the compiler has one, a 128-bit product.
-#include "rows/portable_bits.h"
+#include "output/portable_bits.h"
 
 #include <gtest/gtest.h>
 

@@ -19,7 +19,7 @@ std::string afterTitle(const std::string& out) { return out.substr(out.find('\n'
 // the same, and only the first says it could not read the table.
 void expectCutAt(const std::string& path, int64_t good, int cutStatus) {
   setenv("QUORL_FAIL_READS_AFTER", std::to_string(good).c_str(), 1);
-  RunResult failing = runProgram(QUORL_FAILING_READS_BINARY, {path});
+  RunResult failing = runBuiltProgram(QUORL_FAILING_READS_BINARY, {path});
   unsetenv("QUORL_FAIL_READS_AFTER");
   std::string cutPath = writeTempFile(readFile(path).substr(0, good));
   RunResult cut = runTool({cutPath});

@@ -75,12 +75,6 @@ std::string tempPath(const char* stem, std::string dir = "") {
   return name.data();
 }
 
-std::string shellQuote(const std::string& word) {
-  std::string quoted = "'";
-  for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
 }  // namespace
 
 std::string makeTempDir(const std::string& stem) {
@@ -99,21 +93,23 @@ std::string writeTempFile(const std::string& bytes) {
 
 namespace {
 
-// The emulator word that starts a program of this build, quoted for the
-// shell, then a space; empty where programs run natively.
-std::string emulatorWords(const char* runner) {
-  return *runner != '\0' ? shellQuote(runner) + " " : "";
+// The words that start a program of this build: its emulator, if any, then
+// the binary.
+std::vector<std::string> programWords(const char* runner, const std::string& binary) {
+  std::vector<std::string> words;
+  if (*runner != '\0') words.push_back(runner);
+  words.push_back(binary);
+  return words;
 }
 
-// The words that start the tool: the emulator if there is one, then the
-// binary. QUORL_TOOL and QUORL_TOOL_RUNNER replace the built binary and the
-// build's emulator, so that the same tests can run another build of the
-// tool (the Windows executable under wine).
-std::string toolCommand() {
+// The words that start the tool. QUORL_TOOL and QUORL_TOOL_RUNNER replace
+// the built binary and the build's emulator, so that the same tests can run
+// another build of the tool (the Windows executable under wine).
+std::vector<std::string> toolWords() {
   const char* runner = std::getenv("QUORL_TOOL_RUNNER");
   const char* tool = std::getenv("QUORL_TOOL");
-  return emulatorWords(runner != nullptr ? runner : QUORL_EMULATOR) +
-         shellQuote(tool != nullptr ? tool : QUORL_BINARY);
+  return programWords(runner != nullptr ? runner : QUORL_EMULATOR,
+                      tool != nullptr ? tool : QUORL_BINARY);
 }
 
 // Turns the tool's CR LF line ends back into LF when it writes text
@@ -132,33 +128,19 @@ void takeLineEnds(std::string& text, const char* stream) {
   text = lf;
 }
 
-// Runs command, the quoted words that start a program, with args.
-RunResult runCommand(std::string command, const std::vector<std::string>& args,
-                     const std::string& stdoutPath) {
-  std::string outPath = tempPath("out");
-  std::string errPath = tempPath("err");
-  for (const std::string& word : args) command += " " + shellQuote(word);
-  command += " >" + shellQuote(stdoutPath.empty() ? outPath : stdoutPath);
-  command += " 2>" + shellQuote(errPath) + " </dev/null";
-  int raw = std::system(command.c_str());
-  RunResult result;
-  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  result.out = readFile(outPath);
-  result.err = readFile(errPath);
-  std::remove(outPath.c_str());
-  std::remove(errPath.c_str());
-  return result;
-}
-
 }  // namespace
 
-RunResult runProgram(const std::string& binary, const std::vector<std::string>& args,
-                     const std::string& stdoutPath) {
-  return runCommand(emulatorWords(QUORL_EMULATOR) + shellQuote(binary), args, stdoutPath);
+RunResult runBuiltProgram(const std::string& binary, const std::vector<std::string>& args,
+                          const std::string& stdoutPath) {
+  std::vector<std::string> words = programWords(QUORL_EMULATOR, binary);
+  words.insert(words.end(), args.begin(), args.end());
+  return runProgram(words, stdoutPath);
 }
 
 RunResult runTool(const std::vector<std::string>& args, const std::string& stdoutPath) {
-  RunResult result = runCommand(toolCommand(), args, stdoutPath);
+  std::vector<std::string> words = toolWords();
+  words.insert(words.end(), args.begin(), args.end());
+  RunResult result = runProgram(words, stdoutPath);
   takeLineEnds(result.out, "standard output");
   takeLineEnds(result.err, "standard error");
   return result;

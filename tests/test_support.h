@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "expected_text.h"
+#include "run_program.h"
 
 // Builds table bytes: the 4 length bytes, header text, then row values in
 // the chosen byte order.
@@ -34,11 +35,7 @@ struct TableBuilder {
 // definitions, e.g. columnsHeader("ID=I,1,P,Row Identifier,-,-,:").
 std::string columnsHeader(const std::string& columns, char order = 'L');
 
-struct RunResult {
-  std::string out;
-  std::string err;
-  int status = -1;
-};
+using RunResult = ProgramRun;
 
 // Writes bytes to a fresh temporary file and returns its path.
 std::string writeTempFile(const std::string& bytes);
@@ -57,8 +54,8 @@ std::string writeSparseFile(const std::vector<std::pair<int64_t, std::string>>& 
 // Runs a program of this build (behind its emulator, if any) with the given
 // words after the program name. A non-empty stdoutPath sends standard
 // output there instead of capturing it.
-RunResult runProgram(const std::string& binary, const std::vector<std::string>& args,
-                     const std::string& stdoutPath = "");
+RunResult runBuiltProgram(const std::string& binary, const std::vector<std::string>& args,
+                          const std::string& stdoutPath = "");
 
 // Runs the tool the same way. A tool that ends its lines with CR LF
 // (QUORL_TOOL_LINE_ENDS=crlf) has its output given back with LF.

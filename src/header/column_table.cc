@@ -42,6 +42,8 @@ int32_t countValue(const char* text) {
 
 }  // namespace
 
+void clearColumns() { columnTotal = 0; }
+
 void addColumn(char type, const char* countText) {
   if (columnTotal == MAX_COLUMNS) invalidTableExit();
   FieldHandler handler = handlerForType(type);

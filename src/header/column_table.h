@@ -12,6 +12,9 @@ extern FieldHandler columnHandler[MAX_COLUMNS];
 extern int32_t columnCount[MAX_COLUMNS];  // VARIABLE_COUNT for "*"
 extern int columnTotal;
 
+// Empties the table: every run's header starts a new one.
+void clearColumns();
+
 // Enters one accepted definition: its type letter picks the handler, its
 // count text gives the count. Takes the invalid-table exit when the table
 // is full or the count does not fit in 32 bits.

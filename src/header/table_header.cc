@@ -4,10 +4,8 @@
 #include <cstring>
 
 #include "header/column_table.h"
-#include "main/output_stream.h"
 #include "main/run_control.h"
-
-bool swapBytes = false;
+#include "output/output_stream.h"
 
 namespace {
 
@@ -38,7 +36,7 @@ void readByteOrder(TableStream& table) {
   if (std::fscanf(table.file, "%4c%1[lLmM;]", length, order) != 2) rejectHeader(table);
   if (order[0] == ';') return;
   if (std::getc(table.file) != ';') rejectHeader(table);
-  swapBytes = order[0] == 'M' || order[0] == 'm';
+  table.swapBytes = order[0] == 'M' || order[0] == 'm';
 }
 
 // Table description and narrative table name: checked, then dropped.
@@ -120,7 +118,12 @@ void echoColumn(const ColumnDefinition& column) {
 
 }  // namespace
 
+// The header is text of no fixed length, read with formatted scans and one
+// character of push-back, which only the stdio stream gives. The block
+// buffer takes over the file only at the first data byte: until then it
+// has read nothing, so no byte is lost or read twice between the two.
 void readTableHeader(TableStream& table, bool laterEdition) {
+  clearColumns();
   readByteOrder(table);
   readTableNames(table);
   putText(standardOutput, "\n**DCWcolumns ====================\n");

@@ -33,6 +33,10 @@ bool isLaterEdition(const char* word) {
 }  // namespace
 
 void readOptions(int argc, char** argv) {
+  // Every run starts from the defaults, a second run in one process too.
+  firstRec = -1;
+  lastRec = 99999;
+  laterEdition = false;
   // The word before the path and the path itself are never options, so an
   // option always has its value word after it.
   for (int i = 1; i <= argc - 3; ++i) {

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "main/output_stream.h"
+#include "output/output_stream.h"
 
 void writeBanner() {
   std::fputs(

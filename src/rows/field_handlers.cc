@@ -1,6 +1,6 @@
 #include "rows/field_handlers.h"
 
-#include "rows/number_text.h"
+#include "output/number_text.h"
 #include "rows/value_reader.h"
 
 namespace {
@@ -96,6 +96,10 @@ void dumpText(TableStream& table, OutputStream& out, int32_t count) {
   copyBytes(table, out, elementCount(table, count));
 }
 
+// F, D and K ignore the column's count: their values have one fixed size
+// (one float, a 20-byte date, one triplet), so the count their columns
+// declare describes nothing the row holds. R, S and I are lists, and their
+// count says how many elements follow.
 void dumpFloat(TableStream& table, OutputStream& out, int32_t) {
   writeElements(table, out, 1, 4, [&](char* p) {
     p = writeFixed6Float(p, readFloat(table));
@@ -132,7 +136,9 @@ void dumpCoord2F(TableStream& table, OutputStream& out, int32_t count) {
   dumpCoordinates<float, 2, false>(table, out, count);
 }
 
-// Every B line begins with a comma.
+// Every B line begins with a comma, unlike the C, Z and Y lines: that is
+// the dump's B format, and the stored dumps and the scripts that read them
+// rely on it, so it is kept.
 void dumpCoord2D(TableStream& table, OutputStream& out, int32_t count) {
   dumpCoordinates<double, 2, true>(table, out, count);
 }

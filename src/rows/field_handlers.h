@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "main/output_stream.h"
+#include "output/output_stream.h"
 #include "rows/table_stream.h"
 
 // The column's count when the header gives "*": the count is then read from

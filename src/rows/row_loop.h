@@ -1,9 +1,15 @@
 // The data section: every row of the table, in order.
 #pragma once
 
+#include <cstdint>
+
+#include "rows/field_handlers.h"
 #include "rows/table_stream.h"
 
-// Dumps the rows from the table's first data byte to the end of the input,
-// sending the rows outside firstRec..lastRec to the discard sink, then
-// writes the end marker and the record count and ends the run.
-[[noreturn]] void dumpRows(TableStream& table);
+// Writes the data marker, then dumps the rows from the table's first data
+// byte to the end of the data, each row's columns through their handlers
+// in column order: rows firstRec to lastRec go to standard output, the
+// others to the discard sink. Returns the number of rows read, the
+// discarded ones included.
+int64_t dumpRows(TableStream& table, const FieldHandler* columnHandler, const int32_t* columnCount,
+                 int columnTotal, int32_t firstRec, int32_t lastRec);

@@ -5,6 +5,8 @@ TableStream tableStream;
 void openTableStream(TableStream& table, std::FILE* file, const char* path) {
   table.file = file;
   table.path = path;
+  table.swapBytes = false;
+  table.readStatus = 1;
   table.next = table.end = table.buffer;
   table.bufferStart = 0;
   table.ended = false;

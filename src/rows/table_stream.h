@@ -11,9 +11,14 @@
 #endif
 constexpr size_t TABLE_BUFFER_SIZE = QUORL_TABLE_BUFFER_SIZE;
 
+// The table being read, and what the run knows about it.
 struct TableStream {
   std::FILE* file = nullptr;
-  const char* path = nullptr;           // as typed, for the read-failure message
+  const char* path = nullptr;  // as typed, for the read-failure message
+  bool swapBytes = false;      // the table is big-endian: set by the header reader
+  // 1 when the last byte asked of the value reader arrived, 0 when the input
+  // had ended. The row loop watches it to find the end of the data.
+  int readStatus = 1;
   const unsigned char* next = nullptr;  // next unread byte of buffer
   const unsigned char* end = nullptr;   // end of the bytes in buffer
   int64_t bufferStart = 0;              // data offset of buffer[0]
@@ -24,9 +29,9 @@ struct TableStream {
 // The table being dumped; its file is opened by main.
 extern TableStream tableStream;
 
-// Points the stream at file, opened from path, with an empty buffer: until
-// the first byte is read through the stream, the header may still be read
-// from the file.
+// Points the stream at file, opened from path, with an empty buffer and the
+// state of a table not yet read. Until the first byte is read through the
+// stream, the header may still be read from the file.
 void openTableStream(TableStream& table, std::FILE* file, const char* path);
 
 // Refills the empty buffer; false when the input is over, and from then on.

@@ -5,14 +5,9 @@
 #include <cstdint>
 #include <cstring>
 
-#include "header/table_header.h"
 #include "rows/table_stream.h"
 
-// 1 when the last byte asked of the reader arrived, 0 when the input had
-// ended. The row loop watches it to find the end of the data.
-extern int readStatus;
-
-// Reads n bytes into buffer, setting readStatus after each one.
+// Reads n bytes into buffer, setting the table's readStatus after each one.
 void readBytes(TableStream& table, int n, unsigned char* buffer);
 
 // A width-byte value (2, 4 or 8) as an unsigned number in the table's byte
@@ -25,9 +20,9 @@ inline uint64_t readUnsigned(TableStream& table) {
   if (table.end - table.next < width) return readUnsignedSlowly(table, width);
   const unsigned char* bytes = table.next;
   table.next += width;
-  readStatus = 1;
+  table.readStatus = 1;
   uint64_t value = 0;
-  if (swapBytes) {
+  if (table.swapBytes) {
     for (int i = 0; i < width; ++i) value = value << 8 | bytes[i];
   } else {
     for (int i = width - 1; i >= 0; --i) value = value << 8 | bytes[i];
@@ -55,16 +50,16 @@ inline double readDouble(TableStream& table) {
   return value;
 }
 
-// Takes count values of width bytes without decoding them, leaving
-// readStatus as reading them would. Values that lie in the buffer, as most
+// Takes count values of width bytes without decoding them, leaving the
+// table's readStatus as reading them would. Values that lie in the buffer, as most
 // do in a discarded row, are stepped over without a call.
 inline void skipValues(TableStream& table, int64_t count, int width) {
   if (count <= 0) return;
   const int64_t n = count * width;
   if (n <= table.end - table.next) {
     table.next += n;
-    readStatus = 1;
+    table.readStatus = 1;
   } else {
-    readStatus = skipBytes(table, n) ? 1 : 0;
+    table.readStatus = skipBytes(table, n) ? 1 : 0;
   }
 }

@@ -1,4 +1,4 @@
-#include "main/output_stream.h"
+#include "output/output_stream.h"
 
 OutputStream standardOutput;
 OutputStream discardSink;

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "rows/number_text.h"
+#include "output/number_text.h"
 
 // Text is gathered here and handed to the file in large blocks. The fuzz
 // build makes the block small, so that short inputs cross its edges and a

@@ -1,10 +1,10 @@
-#include "rows/number_text.h"
+#include "output/number_text.h"
 
 #include <charconv>
 #include <cstring>
 #include <limits>
 
-#include "rows/portable_bits.h"
+#include "output/portable_bits.h"
 
 namespace {
 

@@ -1,0 +1,46 @@
+#include "main/run_dump.h"
+
+#include <cinttypes>
+#include <cstdio>
+
+#include "header/column_table.h"
+#include "header/table_header.h"
+#include "main/command_line.h"
+#include "main/open_table.h"
+#include "main/run_control.h"
+#include "output/output_stream.h"
+#include "rows/row_loop.h"
+#include "rows/table_stream.h"
+
+void runDump(int argc, char** argv) {
+  writeBanner();
+  if (argc < 2 || argc > 6) usageExit();
+
+  // The table is opened before the options are read, so a path that cannot
+  // be opened is reported as such even when an option is bad too.
+  const char* path = argv[argc - 1];
+  std::FILE* file = openTable(path);
+  if (file == nullptr) {
+    std::fprintf(stderr, "can't open %s for reading\n", path);
+    usageExit();
+  }
+  openTableStream(tableStream, file, path);
+  readOptions(argc, argv);
+
+  openOutputStreams();
+  putText(standardOutput, "Digital Chart of the World file: ");
+  putText(standardOutput, path);
+  putText(standardOutput, "\n\n");
+
+  readTableHeader(tableStream, laterEdition);
+  const int64_t records =
+      dumpRows(tableStream, columnHandler, columnCount, columnTotal, firstRec, lastRec);
+  putText(standardOutput, "\n**DCWeof ===========================\n\n");
+
+  // The dump above is the table as far as it could be read; a count would
+  // say that the table ended there.
+  if (readFailed(tableStream)) readFailedExit(path);
+  if (standardOutputFailed()) writeFailedExit();
+  std::fprintf(stderr, "%" PRId64 " Records processed\n", records);
+  endRun(EXIT_DUMPED);
+}

@@ -1,0 +1,8 @@
+// One run of the tool, from its command line to its exit status.
+#pragma once
+
+// Dumps the table the command line names, top to bottom: banner, options,
+// title, header, rows, end marker and record count. It does not return:
+// every run ends through endRun with its exit status (the fuzz harness
+// checks that no input makes it return).
+void runDump(int argc, char** argv);
