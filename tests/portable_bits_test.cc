@@ -67,6 +67,27 @@ TEST(PortableBits, RoundedProductShiftByHand) {
   }
 }
 
+TEST(PortableBits, MultiplyCarryByHand) {
+  for (auto multiply : {multiplyCarryPortable, multiplyCarry}) {
+    uint64_t f = uint64_t(1) << 63;  // one half
+    EXPECT_EQ(multiply(f, 100), 50u);
+    EXPECT_EQ(f, 0u);
+    f = ~uint64_t(0);  // (2^64 - 1) * 100 = 99 * 2^64 + 2^64 - 100
+    EXPECT_EQ(multiply(f, 100), 99u);
+    EXPECT_EQ(f, ~uint64_t(0) - 99);
+    f = 0xFFFFFFFFu;  // a product that just fits in 64 bits
+    EXPECT_EQ(multiply(f, 0xFFFFFFFFu), 0u);
+    EXPECT_EQ(f, 0xFFFFFFFE00000001ull);
+    f = ~uint64_t(0);  // the largest product
+    EXPECT_EQ(multiply(f, 0xFFFFFFFFu), 0xFFFFFFFEu);
+    EXPECT_EQ(f, 0xFFFFFFFF00000001ull);
+    // 0.123456789 taken apart two decimals at a time, as the number text does.
+    f = 2277375790844960562ull;  // ceil(0.123456789 * 2^64)
+    const uint64_t pairs[] = {12, 34, 56, 78};
+    for (uint64_t pair : pairs) EXPECT_EQ(multiply(f, 100), pair);
+  }
+}
+
 #ifdef __SIZEOF_INT128__
 TEST(PortableBits, RoundedProductShiftAgainst128Bits) {
   std::mt19937_64 rng(11);
@@ -83,6 +104,20 @@ TEST(PortableBits, RoundedProductShiftAgainst128Bits) {
     const uint32_t expected = static_cast<uint32_t>(q) + (r > half || (r == half && (q & 1)));
     ASSERT_EQ(roundedProductShiftPortable(a, b, k), expected) << a << " * " << b << " >> " << k;
     ASSERT_EQ(roundedProductShift(a, b, k), expected) << a << " * " << b << " >> " << k;
+  }
+}
+
+TEST(PortableBits, MultiplyCarryAgainst128Bits) {
+  std::mt19937_64 rng(13);
+  for (int i = 0; i < 200000; ++i) {
+    const uint64_t a = rng() >> (rng() % 64);
+    const uint32_t b = static_cast<uint32_t>(rng() >> (rng() % 64));
+    const unsigned __int128 p = static_cast<unsigned __int128>(a) * b;
+    for (auto multiply : {multiplyCarryPortable, multiplyCarry}) {
+      uint64_t f = a;
+      ASSERT_EQ(multiply(f, b), static_cast<uint64_t>(p >> 64)) << a << " * " << b;
+      ASSERT_EQ(f, static_cast<uint64_t>(p)) << a << " * " << b;
+    }
   }
 }
 #endif

@@ -1,5 +1,5 @@
 // The few bit and byte operations of the number text that differ between
-// hosts: the byte order of a store, bit scans, and a product wider than 64
+// hosts: the byte order of a store, bit scans, and products wider than 64
 // bits. Each gives the same result on every host. Where the compiler has
 // builtins or a 128-bit integer type they are used; the plain versions
 // below serve the other hosts, and QUORL_PORTABLE_NUMBERS forces them, so
@@ -97,5 +97,25 @@ inline uint32_t roundedProductShift(uint64_t a, uint32_t b, int k) {
   return static_cast<uint32_t>(q) + (r > half || (r == half && (q & 1)));
 #else
   return roundedProductShiftPortable(a, b, k);
+#endif
+}
+
+// f * b for b < 2^32, a 96-bit product: leaves its low 64 bits in f and
+// returns the bits above them (below b). The number text takes decimal
+// digits off a 64-bit binary fraction this way, f * 100 giving the next two.
+inline uint64_t multiplyCarryPortable(uint64_t& f, uint32_t b) {
+  const uint64_t low = (f & 0xFFFFFFFFu) * b;
+  const uint64_t high = (f >> 32) * b + (low >> 32);  // < (2^32 - 1) * 2^32 + 2^32
+  f = high << 32 | (low & 0xFFFFFFFFu);
+  return high >> 32;
+}
+
+inline uint64_t multiplyCarry(uint64_t& f, uint32_t b) {
+#ifdef QUORL_HAVE_INT128
+  const unsigned __int128 p = static_cast<unsigned __int128>(f) * b;
+  f = static_cast<uint64_t>(p);
+  return static_cast<uint64_t>(p >> 64);
+#else
+  return multiplyCarryPortable(f, b);
 #endif
 }
