@@ -1,6 +1,6 @@
-// The host-dependent bit and byte helpers of the number text: each against
-// its plain version, and the plain versions against hand-worked values and,
-// where the compiler has one, a 128-bit product.
+// The host-dependent bit helpers of the number text: each against its plain
+// version, and the plain versions against hand-worked values and, where the
+// compiler has one, a 128-bit product.
 #include "rows/portable_bits.h"
 
 #include <gtest/gtest.h>
@@ -8,28 +8,6 @@
 #include <random>
 
 namespace {
-
-TEST(PortableBits, StoreWritesTheLowestByteFirst) {
-  char bytes[9] = {};
-  storeLowByteFirst(bytes, 0x3837363534333231ull);
-  EXPECT_STREQ(bytes, "12345678");
-}
-
-TEST(PortableBits, BitLength) {
-  EXPECT_EQ(bitLengthPortable(1), 1);
-  for (int i = 0; i < 32; ++i) {
-    const uint32_t p = uint32_t(1) << i;
-    EXPECT_EQ(bitLengthPortable(p), i + 1) << i;
-    EXPECT_EQ(bitLengthPortable(p | (p - 1)), i + 1) << i;
-    EXPECT_EQ(bitLength(p), i + 1) << i;
-    EXPECT_EQ(bitLength(p | (p - 1)), i + 1) << i;
-  }
-  std::mt19937 rng(7);
-  for (int i = 0; i < 10000; ++i) {
-    const uint32_t n = rng() >> (rng() % 32) | 1;
-    EXPECT_EQ(bitLength(n), bitLengthPortable(n)) << n;
-  }
-}
 
 TEST(PortableBits, TrailingZeros) {
   for (int i = 0; i < 64; ++i) {
