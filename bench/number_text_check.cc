@@ -79,8 +79,7 @@ void everyFloatWorker(uint32_t t) {
 
 int main(int argc, char** argv) {
   const bool everyFloat = argc > 1 && std::strcmp(argv[1], "floats") == 0;
-  const uint64_t n =
-      everyFloat ? 0 : argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 100000000ull;
+  const uint64_t n = everyFloat ? 0 : argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 100000000ull;
   const uint64_t seed = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 1;
   const auto start = std::chrono::steady_clock::now();
   auto elapsed = [&] {
