@@ -53,8 +53,10 @@ constexpr DigitTables kDigits = makeDigitTables();
 constexpr uint64_t kToFixed57[] = {uint64_t(1) << 57, 1441151880758559ull, 14411518807586ull,
                                    144115188076ull};
 
-// floor(2^63 / 1e6): half a millionth as a fraction of 2^64, 0.776 short.
+// floor(2^63 / 1e6): half a millionth as a fraction of 2^64, 0.776 short; and
+// floor(2^56 / 1e6), half a millionth in units of 2^-57, 0.928 short.
 constexpr uint64_t kHalfMillionth64 = 9223372036854ull;
+constexpr uint64_t kHalfMillionth57 = 72057594037ull;
 
 // Writes the first 2 * pairs decimals of the fraction f / 2^64, truncated. All the
 // products come first, then the stores: the chain of products stays in registers.
@@ -108,7 +110,8 @@ inline char* write8(char* out, uint32_t n) {
   return writeDecimalPairs<3>(out + 2, y << 7);
 }
 
-// writeUnsigned for v >= 1e8: up to 8 digits, then one or two blocks of 8.
+// writeUnsigned for v >= 1e8: up to 8 digits, then one or two blocks of 8. Out of
+// line, so that the short numbers' code stays small.
 [[gnu::noinline]] char* writeFrom1e8(char* out, uint64_t v) {
   constexpr uint64_t k1e8 = 100000000, k1e16 = k1e8 * k1e8;
   if (v < k1e16) {
@@ -202,7 +205,7 @@ char* writeHugeInteger(char* out, uint64_t m, int e) {
 }
 
 // writeFixed6Float for the values its fast path leaves: |v| below 2^-14 or from
-// 128 up, infinities and NaN.
+// 128 up, infinities and NaN. Out of line, so that the fast path saves no register.
 [[gnu::noinline]] char* writeFloatOutsideFastRange(char* out, float v) {
   uint32_t bits;
   std::memcpy(&bits, &v, sizeof bits);
@@ -252,7 +255,7 @@ char* writeFixed6(char* out, double v) {
 // The fast path covers 2^-14 <= |v| < 128, biased exponents 113 to 133. There
 // X = |v| * 2^57 is the 24-bit significand shifted left by 20 to 40 bits, below 2^64,
 // and r = |v| * 1e6 = X / K with K = 2^57 / 1e6 is a multiple of 2^-31. Then
-// y = X + floor(K / 2) + (bit 51 of X) lies in [n * K, (n + 1) * K) for
+// y = X + kHalfMillionth57 + (bit 51 of X) lies in [n * K, (n + 1) * K) for
 // n = round-half-even(r): y / K = r + 1/2 + e with -6.5e-12 < e < 5.1e-13, far less
 // than the 2^-31 by which r + 1/2 misses an integer unless it is a tie. At a tie X is
 // an odd multiple of 2^50 and bit 51 of X is the parity of floor(r), which picks the
@@ -265,7 +268,7 @@ char* writeFixed6Float(char* out, float v) {
   *out = '-';
   out += bits >> 31;
   const uint64_t x = uint64_t((bits & 0x7FFFFF) | 0x800000) << (shift + 20);
-  return writeFixed57(out, x + 72057594037 + ((x >> 51) & 1));
+  return writeFixed57(out, x + kHalfMillionth57 + ((x >> 51) & 1));
 }
 
 // Signs are branch-free: '-' is always stored and kept only for negative values.
