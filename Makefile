@@ -75,8 +75,9 @@ bench-startup:
 
 # The long check of the number text: 100 million random float and double
 # bit patterns each against the C library's printf (a few minutes).
-# NUMBERS sets the count; NUMBERS_FLAGS=-DQUORL_PORTABLE_NUMBERS checks the
-# plain bit helpers that hosts without a 128-bit type use.
+# NUMBERS sets the count, or NUMBERS=floats checks every one of the 2^32
+# float bit patterns instead; NUMBERS_FLAGS=-DQUORL_PORTABLE_NUMBERS checks
+# the plain bit helpers that hosts without a 128-bit type use.
 check-numbers:
 	mkdir -p $(BENCH_BUILD)
 	$(CXX) -std=c++17 -O2 -Wall -Wextra -Isrc -pthread $(NUMBERS_FLAGS) \
