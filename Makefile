@@ -19,8 +19,8 @@ PACKAGE_BUILD ?= build-package
 # Cross builds tested under emulation: big-endian, 32-bit and Windows.
 CROSS_TARGETS ?= s390x i686 armhf mingw64
 
-.PHONY: all build run check test sanitize-test fuzz fuzz-coverage bench check-numbers cross-test \
-	package clean distclean
+.PHONY: all build run check test sanitize-test fuzz fuzz-coverage bench bench-startup \
+	check-numbers cross-test package clean distclean
 
 all: build
 
@@ -69,10 +69,21 @@ bench:
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target QuorlDCW
 	bench/run_bench.sh $(BENCH_BUILD)/QuorlDCW $(BENCH_DATA)
 
+# The cost of one run on a small table (STARTUP_TABLE) against an empty
+# static C program, the floor: 200 runs each, in turn.
+STARTUP_TABLE ?= testdata/sample/quorlbay/hyd/edg
+bench-startup:
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DQUORL_TESTS=OFF
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target QuorlDCW
+	$(CC) -O2 -static -o $(BENCH_BUILD)/empty_static bench/empty_main.c
+	$(CXX) -std=c++17 -O2 -Wall -Wextra -o $(BENCH_BUILD)/startup_bench bench/startup_bench.cc
+	$(BENCH_BUILD)/startup_bench 200 $(STARTUP_TABLE) $(BENCH_BUILD)/empty_static $(BENCH_BUILD)/QuorlDCW
+
 # The long check of the number text: 100 million random float and double
 # bit patterns each against the C library's printf (a few minutes).
-# NUMBERS sets the count; NUMBERS_FLAGS=-DQUORL_PORTABLE_NUMBERS checks the
-# plain bit helpers that hosts without a 128-bit type use.
+# NUMBERS sets the count, or NUMBERS=floats checks every one of the 2^32
+# float bit patterns instead; NUMBERS_FLAGS=-DQUORL_PORTABLE_NUMBERS checks
+# the plain bit helpers that hosts without a 128-bit type use.
 check-numbers:
 	mkdir -p $(BENCH_BUILD)
 	$(CXX) -std=c++17 -O2 -Wall -Wextra -Isrc -pthread $(NUMBERS_FLAGS) \

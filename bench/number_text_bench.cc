@@ -1,4 +1,5 @@
-// Micro-benchmark: ns per value of writeFixed6 / writeInt against snprintf and std::to_chars.
+// Micro-benchmark: ns per value of writeFixed6, writeFixed6Float and writeInt against
+// snprintf and std::to_chars.
 #include <charconv>
 #include <chrono>
 #include <cstdio>
@@ -39,6 +40,18 @@ void benchDoubles(const char* name, const std::vector<double>& values) {
 }  // namespace
 
 int main() {
+  std::mt19937_64 floatRng(2);
+  std::vector<float> coordinates(kValues);
+  std::uniform_real_distribution<float> lon(-75.0f, -70.0f), lat(35.0f, 40.0f), z(-10.0f, 1500.0f);
+  for (int i = 0; i < kValues; ++i) coordinates[i] = i & 1 ? lat(floatRng) : lon(floatRng);
+  std::printf("%-26s writeFixed6Float %6.1f  snprintf %6.1f ns/value\n",
+              "floats like coordinates:", nsPerValue(coordinates, writeFixed6Float),
+              nsPerValue(coordinates, [](char* b, float v) {
+                return b + std::snprintf(b, 400, "%f", double(v));
+              }));
+  for (float& v : coordinates) v = z(floatRng);
+  std::printf("%-26s writeFixed6Float %6.1f ns/value\n",
+              "floats in -10..1500:", nsPerValue(coordinates, writeFixed6Float));
   std::mt19937_64 rng(1);
   std::vector<double> floats(kValues), doubles(kValues);
   std::vector<int32_t> ints(kValues);
@@ -46,11 +59,13 @@ int main() {
   std::uniform_real_distribution<double> d1e6(-1e6, 1e6);
   for (double& v : floats) v = f180(rng);
   for (double& v : doubles) v = d1e6(rng);
-  for (int32_t& v : ints) v = int32_t(rng()) >> (rng() % 32);  // all lengths
+  for (int32_t& v : ints) v = int32_t(rng() % 1000000);  // ids and counts: 1 to 6 digits
   benchDoubles("floats in +-180:", floats);
   benchDoubles("doubles in +-1e6:", doubles);
-  std::printf(
-      "%-26s writeInt    %6.1f  snprintf %6.1f ns/value\n",
-      "int32 (mixed lengths):", nsPerValue(ints, writeInt),
-      nsPerValue(ints, [](char* b, int32_t v) { return b + std::snprintf(b, 400, "%d", v); }));
+  auto intSnprintf = [](char* b, int32_t v) { return b + std::snprintf(b, 400, "%d", v); };
+  std::printf("%-26s writeInt    %6.1f  snprintf %6.1f ns/value\n",
+              "int32 below 1e6:", nsPerValue(ints, writeInt), nsPerValue(ints, intSnprintf));
+  for (int32_t& v : ints) v = int32_t(rng()) >> (rng() % 32);  // all lengths
+  std::printf("%-26s writeInt    %6.1f  snprintf %6.1f ns/value\n",
+              "int32 (mixed lengths):", nsPerValue(ints, writeInt), nsPerValue(ints, intSnprintf));
 }

@@ -1,6 +1,8 @@
-// Exhaustive-style random check of writeFixed6 against glibc snprintf("%f").
+// Check of writeFixed6 and writeFixed6Float against glibc snprintf("%f").
 // Usage: number_text_check [N=100000000] [seed=1]. Checks N random float bit patterns
 // (widened to double) and N random double bit patterns, split over 2 threads.
+// number_text_check floats: checks writeFixed6Float on every one of the 2^32 float
+// bit patterns instead (about half an hour on 2 cores).
 #include <atomic>
 #include <chrono>
 #include <cinttypes>
@@ -57,10 +59,27 @@ void worker(uint64_t n, uint64_t seed) {
   gChecked += 2 * done;
 }
 
+// Checks the float bit patterns t, t + kThreads, t + 2 * kThreads, ... below 2^32.
+void everyFloatWorker(uint32_t t) {
+  uint64_t done = 0;
+  for (uint64_t bits = t; bits < (uint64_t(1) << 32); bits += kThreads) {
+    const uint32_t fb = uint32_t(bits);
+    float f;
+    std::memcpy(&f, &fb, sizeof f);
+    check(double(f), true, fb);
+    if (++done == 1 << 16) {
+      gChecked += done;
+      done = 0;
+    }
+  }
+  gChecked += done;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  const uint64_t n = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 100000000ull;
+  const bool everyFloat = argc > 1 && std::strcmp(argv[1], "floats") == 0;
+  const uint64_t n = everyFloat ? 0 : argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 100000000ull;
   const uint64_t seed = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 1;
   const auto start = std::chrono::steady_clock::now();
   auto elapsed = [&] {
@@ -68,9 +87,10 @@ int main(int argc, char** argv) {
   };
   std::thread threads[kThreads];
   for (int t = 0; t < kThreads; ++t)
-    threads[t] = std::thread(worker, n / kThreads + (uint64_t(t) < n % kThreads),
-                             seed * kThreads + uint64_t(t));
-  const uint64_t total = 2 * n;
+    threads[t] = everyFloat ? std::thread(everyFloatWorker, uint32_t(t))
+                            : std::thread(worker, n / kThreads + (uint64_t(t) < n % kThreads),
+                                          seed * kThreads + uint64_t(t));
+  const uint64_t total = everyFloat ? uint64_t(1) << 32 : 2 * n;
   while (gChecked < total) {
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     static double lastReport = 0;
@@ -82,8 +102,13 @@ int main(int argc, char** argv) {
     }
   }
   for (auto& t : threads) t.join();
-  std::printf("done: %" PRIu64 " floats + %" PRIu64 " doubles checked, %" PRIu64
-              " mismatches, %.1f s\n",
-              n, n, gMismatches.load(), elapsed());
+  if (everyFloat)
+    std::printf("done: every float bit pattern (%" PRIu64 ") checked, %" PRIu64
+                " mismatches, %.1f s\n",
+                total, gMismatches.load(), elapsed());
+  else
+    std::printf("done: %" PRIu64 " floats + %" PRIu64 " doubles checked, %" PRIu64
+                " mismatches, %.1f s\n",
+                n, n, gMismatches.load(), elapsed());
   return gMismatches ? 1 : 0;
 }

@@ -28,7 +28,8 @@ for path in ./usr/bin/QuorlDCW ./usr/share/man/man1/QuorlDCW.1.gz \
 done
 [ "$(dpkg-deb -f "$deb" Package)" = quorldcw ] || fail "package name is not quorldcw"
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version is not $version"
-dpkg-deb -f "$deb" Depends | grep -q libc6 || fail "package depends on nothing"
+# The tool is linked statically: it needs no C++ runtime, nor any package.
+! dpkg-deb -f "$deb" Depends | grep -q -E 'libstdc|libgcc' || fail "package depends on a C++ runtime"
 
 top=$(tar -tzf "$tgz" | head -1 | cut -d/ -f1)
 for path in bin/QuorlDCW share/man/man1/QuorlDCW.1.gz share/doc/quorldcw/LICENSE; do
@@ -45,6 +46,9 @@ head -1 "$unpacked/QuorlDCW.1" | grep -q "\"QuorlDCW $version\"" ||
 if command -v mandoc >/dev/null; then
   lint=$(mandoc -Tlint -Wwarning "$unpacked/QuorlDCW.1" 2>&1 || true)
   [ -z "$lint" ] || fail "mandoc: $lint"
+fi
+if ldd "$unpacked/usr/bin/QuorlDCW" 2>&1 | grep -q -E 'libstdc|libgcc'; then
+  fail "the packaged binary needs a C++ runtime: $(ldd "$unpacked/usr/bin/QuorlDCW" 2>&1)"
 fi
 status=0
 edg=testdata/sample/quorlbay/hyd/edg

@@ -129,10 +129,38 @@ TEST(WriteFixed6, Ties) {
     checkFixed6(k / 64.0);
     checkFixed6(k / 1024.0 + 1e6);
   }
-  for (int k = 0; k < 2000; ++k) checkAround((k + 0.5) * 1e-6, 2);  // nearest doubles to x.5e-6
-  checkAround(999999.9999995, 5);
-  checkAround(9999999.9999995, 5);
-  checkAround(0.9999995, 5);
+  // Nearest doubles to x.5e-6, and near 2 and 4, where a fraction of 50 bits meets one
+  // of 51 and more.
+  for (int k = 0; k < 2000; ++k)
+    for (double base : {0.0, 2.0, 4.0}) checkAround(base + (k + 0.5) * 1e-6, 2);
+  // Rounding up into the next integer, across every change of the integer part's length.
+  for (double ip : {0.0, 1.0, 9.0, 99.0, 127.0, 128.0, 999.0, 999999.0, 9999999.0, 99999999.0,
+                    4294967295.0, 8589934591.0}) {
+    checkAround(ip + 0.9999995, 5);
+    checkFixed6Float(float(ip + 0.9999995));
+  }
+}
+
+// The fractions whose millionths lie just past one half, m / 2^k with
+// m * 1e6 = 2^(k-1) + j * 64 (mod 2^k): the nearest a non-tie comes to a tie. Rounding a
+// fraction at the top of 64 bits with a whole-number offset holds up to k = 50 and fails
+// on some of these beyond.
+TEST(WriteFixed6, NearestToTies) {
+  uint64_t inverse = 15625;  // of 15625 mod 2^64, by Newton's iteration
+  for (int i = 0; i < 5; ++i) inverse *= 2 - 15625 * inverse;
+  const uint64_t bit52 = uint64_t(1) << 52;
+  for (int k = 48; k <= 56; ++k)
+    for (uint64_t j = 1; j <= 8; ++j) {
+      // Bits 0 to k-7 of m make m * 15625 = 2^(k-7) + j (mod 2^(k-6)); bit k-6 (the
+      // parity of the millionths) and those above it are free, up to the leading bit 52.
+      const uint64_t low =
+          ((uint64_t(1) << (k - 7)) + j) * inverse & ((uint64_t(1) << (k - 6)) - 1);
+      for (uint64_t high : {0x0ull, 0x5ull, 0xAull, 0xFull}) {
+        const uint64_t m = bit52 | ((high << (k - 5)) & (bit52 - 1)) | low;
+        checkFixed6(std::ldexp(double(m), -k));
+        checkFixed6(std::ldexp(double(m | uint64_t(1) << (k - 6)), -k));
+      }
+    }
 }
 
 TEST(WriteFixed6, PowersAndBoundaries) {

@@ -1,6 +1,6 @@
-// The host-dependent bit and byte helpers of the number text: each against
-// its plain version, and the plain versions against hand-worked values and,
-// where the compiler has one, a 128-bit product.
+// The host-dependent bit helpers of the number text: each against its plain
+// version, and the plain versions against hand-worked values and, where the
+// compiler has one, a 128-bit product.
 #include "output/portable_bits.h"
 
 #include <gtest/gtest.h>
@@ -8,28 +8,6 @@
 #include <random>
 
 namespace {
-
-TEST(PortableBits, StoreWritesTheLowestByteFirst) {
-  char bytes[9] = {};
-  storeLowByteFirst(bytes, 0x3837363534333231ull);
-  EXPECT_STREQ(bytes, "12345678");
-}
-
-TEST(PortableBits, BitLength) {
-  EXPECT_EQ(bitLengthPortable(1), 1);
-  for (int i = 0; i < 32; ++i) {
-    const uint32_t p = uint32_t(1) << i;
-    EXPECT_EQ(bitLengthPortable(p), i + 1) << i;
-    EXPECT_EQ(bitLengthPortable(p | (p - 1)), i + 1) << i;
-    EXPECT_EQ(bitLength(p), i + 1) << i;
-    EXPECT_EQ(bitLength(p | (p - 1)), i + 1) << i;
-  }
-  std::mt19937 rng(7);
-  for (int i = 0; i < 10000; ++i) {
-    const uint32_t n = rng() >> (rng() % 32) | 1;
-    EXPECT_EQ(bitLength(n), bitLengthPortable(n)) << n;
-  }
-}
 
 TEST(PortableBits, TrailingZeros) {
   for (int i = 0; i < 64; ++i) {
@@ -67,6 +45,27 @@ TEST(PortableBits, RoundedProductShiftByHand) {
   }
 }
 
+TEST(PortableBits, MultiplyCarryByHand) {
+  for (auto multiply : {multiplyCarryPortable, multiplyCarry}) {
+    uint64_t f = uint64_t(1) << 63;  // one half
+    EXPECT_EQ(multiply(f, 100), 50u);
+    EXPECT_EQ(f, 0u);
+    f = ~uint64_t(0);  // (2^64 - 1) * 100 = 99 * 2^64 + 2^64 - 100
+    EXPECT_EQ(multiply(f, 100), 99u);
+    EXPECT_EQ(f, ~uint64_t(0) - 99);
+    f = 0xFFFFFFFFu;  // a product that just fits in 64 bits
+    EXPECT_EQ(multiply(f, 0xFFFFFFFFu), 0u);
+    EXPECT_EQ(f, 0xFFFFFFFE00000001ull);
+    f = ~uint64_t(0);  // the largest product
+    EXPECT_EQ(multiply(f, 0xFFFFFFFFu), 0xFFFFFFFEu);
+    EXPECT_EQ(f, 0xFFFFFFFF00000001ull);
+    // 0.123456789 taken apart two decimals at a time, as the number text does.
+    f = 2277375790844960562ull;  // ceil(0.123456789 * 2^64)
+    const uint64_t pairs[] = {12, 34, 56, 78};
+    for (uint64_t pair : pairs) EXPECT_EQ(multiply(f, 100), pair);
+  }
+}
+
 #ifdef __SIZEOF_INT128__
 TEST(PortableBits, RoundedProductShiftAgainst128Bits) {
   std::mt19937_64 rng(11);
@@ -83,6 +82,20 @@ TEST(PortableBits, RoundedProductShiftAgainst128Bits) {
     const uint32_t expected = static_cast<uint32_t>(q) + (r > half || (r == half && (q & 1)));
     ASSERT_EQ(roundedProductShiftPortable(a, b, k), expected) << a << " * " << b << " >> " << k;
     ASSERT_EQ(roundedProductShift(a, b, k), expected) << a << " * " << b << " >> " << k;
+  }
+}
+
+TEST(PortableBits, MultiplyCarryAgainst128Bits) {
+  std::mt19937_64 rng(13);
+  for (int i = 0; i < 200000; ++i) {
+    const uint64_t a = rng() >> (rng() % 64);
+    const uint32_t b = static_cast<uint32_t>(rng() >> (rng() % 64));
+    const unsigned __int128 p = static_cast<unsigned __int128>(a) * b;
+    for (auto multiply : {multiplyCarryPortable, multiplyCarry}) {
+      uint64_t f = a;
+      ASSERT_EQ(multiply(f, b), static_cast<uint64_t>(p >> 64)) << a << " * " << b;
+      ASSERT_EQ(f, static_cast<uint64_t>(p)) << a << " * " << b;
+    }
   }
 }
 #endif

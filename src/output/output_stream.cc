@@ -20,7 +20,7 @@ void flushOutput(OutputStream& out) {
   out.used = 0;
 }
 
-void putBytes(OutputStream& out, const char* text, size_t n) {
+void putManyBytes(OutputStream& out, const char* text, size_t n) {
   while (n > 0 && !discards(out)) {
     reserveOutput(out);
     size_t room = OUTPUT_BUFFER_SIZE - out.used;

@@ -65,8 +65,18 @@ inline void putChar(OutputStream& out, char c) {
   out.buffer[out.used++] = c;
 }
 
-// Writes n bytes, zero bytes included.
-void putBytes(OutputStream& out, const char* text, size_t n);
+// Writes n bytes, zero bytes included, in pieces of a buffer's size.
+void putManyBytes(OutputStream& out, const char* text, size_t n);
+
+// Writes n bytes, zero bytes included: a piece that fits the room a line
+// has at once, the rest in pieces.
+inline void putBytes(OutputStream& out, const char* text, size_t n) {
+  if (n > OUTPUT_LINE_MAX) return putManyBytes(out, text, n);
+  if (discards(out)) return;
+  char* p = beginLine(out);
+  std::memcpy(p, text, n);
+  endLine(out, p + n);
+}
 
 // Writes the byte c n times.
 void putRepeated(OutputStream& out, char c, int64_t n);

@@ -1,13 +1,13 @@
-// The few bit and byte operations of the number text that differ between
-// hosts: the byte order of a store, bit scans, and a product wider than 64
-// bits. Each gives the same result on every host. Where the compiler has
-// builtins or a 128-bit integer type they are used; the plain versions
-// below serve the other hosts, and QUORL_PORTABLE_NUMBERS forces them, so
-// that a 64-bit little-endian build can test them as well.
+// The few bit operations of the number text that differ between hosts: a
+// bit scan and products wider than 64 bits. Each gives the same result on
+// every host. Where the compiler has builtins or a 128-bit integer type
+// they are used; the plain versions below serve the other hosts, and
+// QUORL_PORTABLE_NUMBERS forces them, so that a 64-bit build can test them
+// as well. (The number text stores its digits byte by byte from tables, so
+// no store depends on the host's byte order.)
 #pragma once
 
 #include <cstdint>
-#include <cstring>
 
 #if defined(__SIZEOF_INT128__) && !defined(QUORL_PORTABLE_NUMBERS)
 #define QUORL_HAVE_INT128 1
@@ -15,41 +15,6 @@
 #if (defined(__GNUC__) || defined(__clang__)) && !defined(QUORL_PORTABLE_NUMBERS)
 #define QUORL_HAVE_BIT_BUILTINS 1
 #endif
-
-// Stores the 8 bytes of x at out, the lowest byte first, whatever the
-// host's byte order: one 8-byte store where the byte order is known.
-inline void storeLowByteFirst(char* out, uint64_t x) {
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ && \
-    !defined(QUORL_PORTABLE_NUMBERS)
-  std::memcpy(out, &x, 8);
-#elif defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__ && \
-    !defined(QUORL_PORTABLE_NUMBERS)
-  const uint64_t swapped = __builtin_bswap64(x);
-  std::memcpy(out, &swapped, 8);
-#else
-  for (int i = 0; i < 8; ++i) out[i] = static_cast<char>(x >> (8 * i));
-#endif
-}
-
-// Number of significant bits of n > 0 (1 for 1, 32 for 2^31), by halving.
-inline int bitLengthPortable(uint32_t n) {
-  int length = 1;
-  for (int step = 16; step > 0; step /= 2) {
-    if (n >> step) {
-      n >>= step;
-      length += step;
-    }
-  }
-  return length;
-}
-
-inline int bitLength(uint32_t n) {
-#ifdef QUORL_HAVE_BIT_BUILTINS
-  return 32 - __builtin_clz(n);
-#else
-  return bitLengthPortable(n);
-#endif
-}
 
 // Number of zero bits below the lowest set bit of m > 0, by halving.
 inline int trailingZerosPortable(uint64_t m) {
@@ -97,5 +62,25 @@ inline uint32_t roundedProductShift(uint64_t a, uint32_t b, int k) {
   return static_cast<uint32_t>(q) + (r > half || (r == half && (q & 1)));
 #else
   return roundedProductShiftPortable(a, b, k);
+#endif
+}
+
+// f * b for b < 2^32, a 96-bit product: leaves its low 64 bits in f and
+// returns the bits above them (below b). The number text takes decimal
+// digits off a 64-bit binary fraction this way, f * 100 giving the next two.
+inline uint64_t multiplyCarryPortable(uint64_t& f, uint32_t b) {
+  const uint64_t low = (f & 0xFFFFFFFFu) * b;
+  const uint64_t high = (f >> 32) * b + (low >> 32);  // < (2^32 - 1) * 2^32 + 2^32
+  f = high << 32 | (low & 0xFFFFFFFFu);
+  return high >> 32;
+}
+
+inline uint64_t multiplyCarry(uint64_t& f, uint32_t b) {
+#ifdef QUORL_HAVE_INT128
+  const unsigned __int128 p = static_cast<unsigned __int128>(f) * b;
+  f = static_cast<uint64_t>(p);
+  return static_cast<uint64_t>(p >> 64);
+#else
+  return multiplyCarryPortable(f, b);
 #endif
 }

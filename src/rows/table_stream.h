@@ -11,6 +11,10 @@
 #endif
 constexpr size_t TABLE_BUFFER_SIZE = QUORL_TABLE_BUFFER_SIZE;
 
+// Bytes the buffer has past its end, so that a copy may take this many
+// bytes from any position in it; what lies past the data is never used.
+constexpr int64_t TABLE_READ_SLACK = 16;
+
 // The table being read, and what the run knows about it.
 struct TableStream {
   std::FILE* file = nullptr;
@@ -23,7 +27,7 @@ struct TableStream {
   const unsigned char* end = nullptr;   // end of the bytes in buffer
   int64_t bufferStart = 0;              // data offset of buffer[0]
   bool ended = false;                   // the file will give no more bytes
-  unsigned char buffer[TABLE_BUFFER_SIZE];
+  unsigned char buffer[TABLE_BUFFER_SIZE + TABLE_READ_SLACK];
 };
 
 // The table being dumped; its file is opened by main.
