@@ -40,7 +40,7 @@ check:
 # Every test with g++, then again built with clang's address and
 # undefined-behaviour sanitizers, then a short fuzz run.
 test: build
-	@test -x $(BUILD)/tests/quorl_tests || \
+	@test -x $(BUILD)/tests/quorl_blackbox_tests || \
 	  { echo "make test needs GoogleTest (Debian: apt-get install libgtest-dev)" >&2; exit 1; }
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	$(MAKE) sanitize-test
