@@ -29,11 +29,15 @@ done
 [ "$(dpkg-deb -f "$deb" Package)" = quorldcw ] || fail "package name is not quorldcw"
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version is not $version"
 # The tool is linked statically: it needs no C++ runtime, nor any package.
-! dpkg-deb -f "$deb" Depends | grep -q -E 'libstdc|libgcc' || fail "package depends on a C++ runtime"
+depends=$(dpkg-deb -f "$deb" Depends)
+! grep -q -E 'libstdc|libgcc' <<<"$depends" || fail "package depends on a C++ runtime: $depends"
 
-top=$(tar -tzf "$tgz" | head -1 | cut -d/ -f1)
+# Listed once into a variable: a pipe that its reader closes early would
+# stop tar with SIGPIPE, which pipefail turns into a failure.
+tar_listing=$(tar -tzf "$tgz")
+top=$(sed -n '1s|/.*||p' <<<"$tar_listing")
 for path in bin/QuorlDCW share/man/man1/QuorlDCW.1.gz share/doc/quorldcw/LICENSE; do
-  tar -tzf "$tgz" | grep -qx -- "$top/$path" || fail "$tgz lacks $path"
+  grep -qx -- "$top/$path" <<<"$tar_listing" || fail "$tgz lacks $path"
 done
 
 # The packaged man page and binary, as a user gets them.
@@ -47,9 +51,8 @@ if command -v mandoc >/dev/null; then
   lint=$(mandoc -Tlint -Wwarning "$unpacked/QuorlDCW.1" 2>&1 || true)
   [ -z "$lint" ] || fail "mandoc: $lint"
 fi
-if ldd "$unpacked/usr/bin/QuorlDCW" 2>&1 | grep -q -E 'libstdc|libgcc'; then
-  fail "the packaged binary needs a C++ runtime: $(ldd "$unpacked/usr/bin/QuorlDCW" 2>&1)"
-fi
+libraries=$(ldd "$unpacked/usr/bin/QuorlDCW" 2>&1 || true)
+! grep -q -E 'libstdc|libgcc' <<<"$libraries" || fail "the packaged binary needs a C++ runtime: $libraries"
 status=0
 edg=testdata/sample/quorlbay/hyd/edg
 (cd "$ROOT" && "$unpacked/usr/bin/QuorlDCW" -l 2147483647 "$edg") \
