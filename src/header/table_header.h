@@ -6,8 +6,8 @@
 
 // Reads and checks the header, sets the table's swapBytes, writes the
 // column section to standard output and enters every column into the
-// column table. With laterEdition, column
-// definitions may carry a seventh field, the narrative table name. Leaves
-// the stream on the first data byte; takes the invalid-table exit on any
-// mismatch, and the read-failure exit when the file could not be read.
+// column table. With laterEdition, column definitions may carry a seventh
+// field, the narrative table name. Leaves the stream on the first data
+// byte; takes the invalid-table exit on any mismatch, and the read-failure
+// exit when the file could not be read.
 void readTableHeader(TableStream& table, bool laterEdition);

@@ -82,9 +82,10 @@ void copyBytesInPieces(TableStream& table, OutputStream& out, int64_t n) {
   putChar(out, '\n');
 }
 
-// The same, for short text whose bytes are all in the table's buffer, as
-// most names and every date are: copied in chunks of TABLE_READ_SLACK
-// bytes, the last of which may run past the text in both buffers.
+// Copies n bytes as they are, then a newline, as copyBytesInPieces does.
+// Short text whose bytes all lie in the table's buffer, as most names and
+// every date do, is copied in chunks of TABLE_READ_SLACK bytes, the last of
+// which may run past the text in both buffers.
 constexpr int64_t SHORT_TEXT = 256;
 static_assert(SHORT_TEXT + TABLE_READ_SLACK + 1 <= OUTPUT_LINE_MAX, "a short text fits one line");
 

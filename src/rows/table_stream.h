@@ -30,7 +30,7 @@ struct TableStream {
   unsigned char buffer[TABLE_BUFFER_SIZE + TABLE_READ_SLACK];
 };
 
-// The table being dumped; its file is opened by main.
+// The table being dumped; runDump opens its file.
 extern TableStream tableStream;
 
 // Points the stream at file, opened from path, with an empty buffer and the
