@@ -82,10 +82,3 @@ inline void putBytes(OutputStream& out, const char* text, size_t n) {
 void putRepeated(OutputStream& out, char c, int64_t n);
 
 inline void putText(OutputStream& out, const char* text) { putBytes(out, text, std::strlen(text)); }
-
-// "%ld" text of a 64-bit v.
-inline void putInt64(OutputStream& out, int64_t v) {
-  if (discards(out)) return;
-  reserveOutput(out);
-  out.used = writeInt64(out.buffer + out.used, v) - out.buffer;
-}
