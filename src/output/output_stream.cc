@@ -1,5 +1,10 @@
 #include "output/output_stream.h"
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 OutputStream standardOutput;
 OutputStream discardSink;
 
@@ -41,4 +46,20 @@ void putRepeated(OutputStream& out, char c, int64_t n) {
     out.used += room;
     n -= room;
   }
+}
+
+void putBlock(OutputStream& out, const char* text, size_t n) {
+  flushOutput(out);
+  if (discards(out) || n == 0) return;
+  if (std::fwrite(text, 1, n, out.file) != n) {
+    out.failed = true;
+    out.file = nullptr;
+  }
+}
+
+void useBinaryStandardOutput() {
+#ifdef _WIN32
+  std::fflush(stdout);
+  _setmode(_fileno(stdout), _O_BINARY);
+#endif
 }

@@ -81,4 +81,14 @@ inline void putBytes(OutputStream& out, const char* text, size_t n) {
 // Writes the byte c n times.
 void putRepeated(OutputStream& out, char c, int64_t n);
 
+// Writes n bytes straight to the file, after the buffered text: for large
+// blocks of text gathered elsewhere, which a copy into the buffer would
+// only slow down.
+void putBlock(OutputStream& out, const char* text, size_t n);
+
+// Makes standard output end its lines in LF on every host: the JSON
+// outputs are the same bytes everywhere. (Windows' text streams would
+// write CR LF.)
+void useBinaryStandardOutput();
+
 inline void putText(OutputStream& out, const char* text) { putBytes(out, text, std::strlen(text)); }

@@ -27,6 +27,11 @@ struct TableStream {
   const unsigned char* end = nullptr;   // end of the bytes in buffer
   int64_t bufferStart = 0;              // data offset of buffer[0]
   bool ended = false;                   // the file will give no more bytes
+  // Bytes of data the file holds after the header, -1 when the file's size
+  // is not known (a pipe), and where the data starts in the file: set by
+  // measureData.
+  int64_t dataSize = -1;
+  int64_t dataStart = -1;
   unsigned char buffer[TABLE_BUFFER_SIZE + TABLE_READ_SLACK];
 };
 
@@ -59,3 +64,17 @@ inline int64_t tablePosition(const TableStream& table) {
 
 // Takes n bytes without looking at them; false when the input ended first.
 bool skipBytes(TableStream& table, int64_t n);
+
+// True when no byte of data has been taken and the input has ended: the
+// next row would start where the data ends.
+inline bool atEndOfData(TableStream& table) { return table.next == table.end && !fillTable(table); }
+
+// Finds the size of the data where the file is a regular file. Call
+// before the first data byte is read through the stream.
+void measureData(TableStream& table);
+
+// False when the file's size is known and the data has fewer than n bytes
+// left: then a count that asks for more is damaged, and nothing need be
+// read to know it. (A file that has grown since it was measured is
+// measured again.)
+bool dataMayHold(TableStream& table, int64_t n);
