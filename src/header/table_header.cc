@@ -7,6 +7,8 @@
 #include "main/run_control.h"
 #include "output/output_stream.h"
 
+HeaderText headerText;
+
 namespace {
 
 // A scan that stopped because the file could not be read is a read
@@ -15,18 +17,6 @@ namespace {
   if (readFailed(table)) readFailedExit(table.path);
   invalidTableExit();
 }
-
-// One column definition as the scans store it; each field is a C string.
-struct ColumnDefinition {
-  char name[17];
-  char type[2];
-  char count[20];
-  char key[2];
-  char description[80];
-  char valueTable[13];
-  char thematicIndex[13];
-  char narrativeTable[13];  // the later edition's seventh field; empty when absent
-};
 
 // Preamble and byte order: 4 length bytes (not used), then "L;", "M;" or
 // a bare ";" for little-endian.
@@ -39,14 +29,13 @@ void readByteOrder(TableStream& table) {
   table.swapBytes = order[0] == 'M' || order[0] == 'm';
 }
 
-// Table description and narrative table name: checked, then dropped.
-void readTableNames(TableStream& table) {
-  char description[80];
-  if (std::fscanf(table.file, "%79[^;]%*[^;]", description) != 1) rejectHeader(table);
-  char narrativeStart[2];
-  if (std::fscanf(table.file, "%*[;\t ]%1[_A-Za-z-]", narrativeStart) != 1) rejectHeader(table);
-  char narrativeRest[12];
-  (void)std::fscanf(table.file, "%11[_A-Za-z0-9.]", narrativeRest);
+// Table description and narrative table name: checked, and kept in text.
+void readTableNames(TableStream& table, HeaderText& text) {
+  if (std::fscanf(table.file, "%79[^;]%*[^;]", text.description) != 1) rejectHeader(table);
+  if (std::fscanf(table.file, "%*[;\t ]%1[_A-Za-z-]", text.narrativeTable) != 1)
+    rejectHeader(table);
+  if (std::fscanf(table.file, "%11[_A-Za-z0-9.]", text.narrativeTable + 1) != 1)
+    text.narrativeTable[1] = '\0';
   // Also takes the ";" that would close an empty column list.
   (void)std::fscanf(table.file, "%*[; \t]");
 }
@@ -91,8 +80,8 @@ void readColumnDefinition(TableStream& table, ColumnDefinition& column, bool lat
 // Writes "\n%-16s=%c,%3s,%c,%s,%s,%s,:" for one definition, or with the
 // seventh field "\n%-16s=%c,%3s,%c,%s,%s,%s,%s,:". Fields are strings as
 // stored, so a zero byte ends a description early.
-void echoColumn(const ColumnDefinition& column) {
-  OutputStream& out = standardOutput;
+void echoColumn(OutputStream& out, const ColumnDefinition& column) {
+  if (discards(out)) return;
   putChar(out, '\n');
   putText(out, column.name);
   for (size_t n = std::strlen(column.name); n < 16; ++n) putChar(out, ' ');
@@ -122,11 +111,11 @@ void echoColumn(const ColumnDefinition& column) {
 // character of push-back, which only the stdio stream gives. The block
 // buffer takes over the file only at the first data byte: until then it
 // has read nothing, so no byte is lost or read twice between the two.
-void readTableHeader(TableStream& table, bool laterEdition) {
+void readTableHeader(TableStream& table, bool laterEdition, OutputStream& echo) {
   clearColumns();
   readByteOrder(table);
-  readTableNames(table);
-  putText(standardOutput, "\n**DCWcolumns ====================\n");
+  readTableNames(table, headerText);
+  putText(echo, "\n**DCWcolumns ====================\n");
   for (;;) {
     int c = std::getc(table.file);
     if (c == ';') break;
@@ -134,8 +123,9 @@ void readTableHeader(TableStream& table, bool laterEdition) {
     std::ungetc(c, table.file);
     ColumnDefinition column;
     readColumnDefinition(table, column, laterEdition);
-    echoColumn(column);
+    echoColumn(echo, column);
     addColumn(column.type[0], column.count);
+    headerText.column[columnTotal - 1] = column;
   }
-  putText(standardOutput, ";\n");
+  putText(echo, ";\n");
 }

@@ -8,6 +8,7 @@
 int32_t firstRec = -1;
 int32_t lastRec = 99999;
 bool laterEdition = false;
+OutputFormat outputFormat = FORMAT_DCW;
 
 namespace {
 
@@ -30,19 +31,48 @@ bool isLaterEdition(const char* word) {
   return false;
 }
 
+// The format a "-o" value names; any other word is a usage error.
+OutputFormat formatNamed(const char* word) {
+  if (std::strcmp(word, "dcw") == 0) return FORMAT_DCW;
+  if (std::strcmp(word, "json") == 0) return FORMAT_JSON;
+  if (std::strcmp(word, "jsonl") == 0) return FORMAT_JSONL;
+  if (std::strcmp(word, "geojson") == 0) return FORMAT_GEOJSON;
+  usageExit();
+}
+
+// True for the words whose value pair is not counted against the limit.
+bool isUncountedOption(const char* word) {
+  return std::strcmp(word, "-e") == 0 || std::strcmp(word, "-o") == 0;
+}
+
 }  // namespace
+
+bool wordCountFits(int argc, char** argv) {
+  int words = argc - 1;
+  for (int i = 1; i <= argc - 3; ++i)
+    if (isUncountedOption(argv[i])) words -= 2;
+  return argc >= 2 && words <= 5;
+}
 
 void readOptions(int argc, char** argv) {
   // Every run starts from the defaults, a second run in one process too.
   firstRec = -1;
-  lastRec = 99999;
+  bool lastGiven = false;
   laterEdition = false;
+  outputFormat = FORMAT_DCW;
   // The word before the path and the path itself are never options, so an
   // option always has its value word after it.
   for (int i = 1; i <= argc - 3; ++i) {
     if (std::strcmp(argv[i], "-f") == 0) firstRec = optionValue(argv[i + 1]);
-    if (std::strcmp(argv[i], "-l") == 0) lastRec = optionValue(argv[i + 1]);
+    if (std::strcmp(argv[i], "-l") == 0) {
+      lastRec = optionValue(argv[i + 1]);
+      lastGiven = true;
+    }
     if (std::strcmp(argv[i], "-e") == 0) laterEdition = isLaterEdition(argv[i + 1]);
+    if (std::strcmp(argv[i], "-o") == 0) outputFormat = formatNamed(argv[i + 1]);
   }
+  // The dump stops writing at row 99999 unless told otherwise; data meant
+  // for programs has every row.
+  if (!lastGiven) lastRec = outputFormat == FORMAT_DCW ? 99999 : INT32_MAX;
   if (lastRec < firstRec) usageExit();
 }

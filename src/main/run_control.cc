@@ -1,5 +1,6 @@
 #include "main/run_control.h"
 
+#include <cinttypes>
 #include <cstdio>
 
 #include "output/output_stream.h"
@@ -34,6 +35,17 @@ void writeFailedExit() {
 void readFailedExit(const char* path) {
   if (standardOutputFailed()) writeFailedExit();
   std::fprintf(stderr, "can't read %s\n", path);
+  endRun(EXIT_IO_FAILED);
+}
+
+void cutRowExit(int64_t row) {
+  if (standardOutputFailed()) writeFailedExit();
+  std::fprintf(stderr, "Not a valid VPF table file: its data ends inside row %" PRId64 "\n", row);
+  endRun(EXIT_INVALID_TABLE);
+}
+
+void outOfMemoryExit() {
+  std::fputs("out of memory\n", stderr);
   endRun(EXIT_IO_FAILED);
 }
 

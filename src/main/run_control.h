@@ -2,6 +2,8 @@
 // that any routine may take when it finds a failure.
 #pragma once
 
+#include <cstdint>
+
 enum ExitStatus {
   EXIT_DUMPED = 0,         // the table was dumped to its end
   EXIT_INVALID_TABLE = 1,  // the header is not a valid table header
@@ -27,6 +29,16 @@ void writeBanner();
 // Writes "can't read PATH" to standard error and ends with status 2; when
 // standard output failed too, that failure is the one reported.
 [[noreturn]] void readFailedExit(const char* path);
+
+// Writes "Not a valid VPF table file: its data ends inside row N" to
+// standard error and ends with status 1: the JSON outputs' end for a table
+// whose data ends inside a row. When standard output failed, that failure
+// is the one reported.
+[[noreturn]] void cutRowExit(int64_t row);
+
+// Writes "out of memory" to standard error and ends with status 2: a row
+// too large to hold in memory until it is complete.
+[[noreturn]] void outOfMemoryExit();
 
 // Flushes standard output; true when any write to it has failed.
 bool standardOutputFailed();

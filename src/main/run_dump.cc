@@ -8,13 +8,37 @@
 #include "main/command_line.h"
 #include "main/open_table.h"
 #include "main/run_control.h"
+#include "main/write_data.h"
 #include "output/output_stream.h"
 #include "rows/row_loop.h"
 #include "rows/table_stream.h"
 
+namespace {
+
+// The text dump: title, column section, rows, end marker, record count.
+[[noreturn]] void writeDump(const char* path) {
+  putText(standardOutput, "Digital Chart of the World file: ");
+  putText(standardOutput, path);
+  putText(standardOutput, "\n\n");
+
+  readTableHeader(tableStream, laterEdition, standardOutput);
+  const int64_t records =
+      dumpRows(tableStream, columnHandler, columnCount, columnTotal, firstRec, lastRec);
+  putText(standardOutput, "\n**DCWeof ===========================\n\n");
+
+  // The dump above is the table as far as it could be read; a count would
+  // say that the table ended there.
+  if (readFailed(tableStream)) readFailedExit(path);
+  if (standardOutputFailed()) writeFailedExit();
+  std::fprintf(stderr, "%" PRId64 " Records processed\n", records);
+  endRun(EXIT_DUMPED);
+}
+
+}  // namespace
+
 void runDump(int argc, char** argv) {
   writeBanner();
-  if (argc < 2 || argc > 6) usageExit();
+  if (!wordCountFits(argc, argv)) usageExit();
 
   // The table is opened before the options are read, so a path that cannot
   // be opened is reported as such even when an option is bad too.
@@ -28,19 +52,6 @@ void runDump(int argc, char** argv) {
   readOptions(argc, argv);
 
   openOutputStreams();
-  putText(standardOutput, "Digital Chart of the World file: ");
-  putText(standardOutput, path);
-  putText(standardOutput, "\n\n");
-
-  readTableHeader(tableStream, laterEdition);
-  const int64_t records =
-      dumpRows(tableStream, columnHandler, columnCount, columnTotal, firstRec, lastRec);
-  putText(standardOutput, "\n**DCWeof ===========================\n\n");
-
-  // The dump above is the table as far as it could be read; a count would
-  // say that the table ended there.
-  if (readFailed(tableStream)) readFailedExit(path);
-  if (standardOutputFailed()) writeFailedExit();
-  std::fprintf(stderr, "%" PRId64 " Records processed\n", records);
-  endRun(EXIT_DUMPED);
+  if (outputFormat == FORMAT_DCW) writeDump(path);
+  writeData(path, outputFormat);
 }

@@ -2,7 +2,8 @@
 #pragma once
 
 // Dumps the table the command line names, top to bottom: banner, options,
-// title, header, rows, end marker and record count. It does not return:
-// every run ends through endRun with its exit status (the fuzz harness
-// checks that no input makes it return).
+// then the dump (title, header, rows, end marker and record count) or one
+// of the JSON outputs. It does not return: every run ends through endRun
+// with its exit status (the fuzz harness checks that no input makes it
+// return).
 void runDump(int argc, char** argv);

@@ -1,0 +1,186 @@
+#include "json/json_fields.h"
+
+#include "json/json_text.h"
+#include "json/value_lists.h"
+#include "output/number_text.h"
+#include "rows/value_reader.h"
+
+namespace {
+
+// Ends a list whose elements were each written with a comma after them:
+// the last comma becomes the closing bracket.
+inline void closeList(HeldText& out, int32_t n) {
+  if (n > 0)
+    out.data[out.used - 1] = ']';
+  else
+    putHeldChar(out, ']');
+}
+
+// I, S and R: a number where the column holds exactly one, else an array
+// (of the elements its count, or the data, gives). writeValue(p) reads one
+// element and writes it at p.
+template <int width, typename WriteValue>
+void writeNumbers(TableStream& table, HeldText* out, int32_t count, WriteValue writeValue) {
+  if (count == 1) {
+    if (out == nullptr) return skipValues(table, 1, width);
+    endHeld(*out, writeValue(beginHeld(*out, MAX_JSON_NUMBER)));
+    return;
+  }
+  const int32_t n = listLength(table, count, width);
+  if (n < 0) return;
+  if (out == nullptr) return skipValues(table, n, width);
+  putHeldChar(*out, '[');
+  for (int32_t i = 0; i < n; ++i) {
+    char* p = writeValue(beginHeld(*out, MAX_JSON_NUMBER + 1));
+    if (table.readStatus != 1) return;
+    *p++ = ',';
+    endHeld(*out, p);
+  }
+  closeList(*out, n);
+}
+
+// Reads one position of dims components and writes it as [x,y] or [x,y,z]
+// with a comma after it.
+template <typename Component, int dims>
+inline char* writePosition(TableStream& table, char* p) {
+  *p++ = '[';
+  for (int i = 0; i < dims; ++i) {
+    p = writeComponent(p, readComponent(table, Component()));
+    *p++ = ',';
+  }
+  p[-1] = ']';
+  *p++ = ',';
+  return p;
+}
+
+// C, Z, B and Y: one position where the column holds exactly one, else an
+// array of positions.
+template <typename Component, int dims>
+void writePositions(TableStream& table, HeldText* out, int32_t count) {
+  constexpr int width = dims * sizeof(Component);
+  const int32_t n = count == 1 ? 1 : listLength(table, count, width);
+  if (n < 0) return;
+  if (out == nullptr) return skipValues(table, n, width);
+  if (count != 1) putHeldChar(*out, '[');
+  for (int32_t i = 0; i < n; ++i) {
+    char* p = writePosition<Component, dims>(table, beginHeld(*out, MAX_POSITION_TEXT));
+    if (table.readStatus != 1) return;
+    endHeld(*out, p);
+  }
+  if (count == 1)
+    --out->used;  // the comma after the position
+  else
+    closeList(*out, n);
+}
+
+// Copies n bytes of text as a JSON string; the data may end first, which
+// cuts the row.
+void writeTextBytes(TableStream& table, HeldText* out, int64_t n) {
+  if (out == nullptr) {
+    if (!skipBytes(table, n)) table.readStatus = 0;
+    return;
+  }
+  putHeldChar(*out, '"');
+  while (n > 0) {
+    if (table.next == table.end && !fillTable(table)) {
+      table.readStatus = 0;
+      return;
+    }
+    int64_t piece = table.end - table.next;
+    if (piece > n) piece = n;
+    putJsonChars(*out, table.next, static_cast<size_t>(piece));
+    table.next += piece;
+    n -= piece;
+  }
+  putHeldChar(*out, '"');
+}
+
+// A K component of the given size code: absent, 1 byte unsigned, 2 or 4
+// bytes; a missing byte cuts the row.
+int32_t readTripletPart(TableStream& table, int size) {
+  switch (size) {
+    case 1: {
+      const int c = readChar(table);
+      if (c == EOF) table.readStatus = 0;
+      return c;
+    }
+    case 2: return readShort(table);
+    case 3: return readLong(table);
+    default: return 0;
+  }
+}
+
+void jsonText(TableStream& table, HeldText* out, int32_t count) {
+  const int32_t n = listLength(table, count, 1);
+  if (n >= 0) writeTextBytes(table, out, n);
+}
+
+void jsonFloat(TableStream& table, HeldText* out, int32_t) {
+  writeNumbers<4>(table, out, 1, [&](char* p) { return writeJsonFloat(p, readFloat(table)); });
+}
+
+void jsonDouble(TableStream& table, HeldText* out, int32_t count) {
+  writeNumbers<8>(table, out, count,
+                  [&](char* p) { return writeJsonDouble(p, readDouble(table)); });
+}
+
+void jsonShort(TableStream& table, HeldText* out, int32_t count) {
+  writeNumbers<2>(table, out, count, [&](char* p) { return writeInt(p, readShort(table)); });
+}
+
+void jsonLong(TableStream& table, HeldText* out, int32_t count) {
+  writeNumbers<4>(table, out, count, [&](char* p) { return writeInt(p, readLong(table)); });
+}
+
+void jsonDate(TableStream& table, HeldText* out, int32_t) { writeTextBytes(table, out, 20); }
+
+void jsonNull(TableStream&, HeldText* out, int32_t) {
+  if (out != nullptr) putHeld(*out, "null", 4);
+}
+
+// {"id":...,"tile":...,"external":...}: the type byte's bit pairs 7-6, 5-4
+// and 3-2 give the sizes of the three parts, null where a part is absent.
+void jsonTriplet(TableStream& table, HeldText* out, int32_t) {
+  const int type = readChar(table);
+  if (type == EOF) {
+    table.readStatus = 0;
+    return;
+  }
+  int32_t part[3];
+  for (int i = 0; i < 3; ++i) part[i] = readTripletPart(table, (type >> (6 - 2 * i)) & 3);
+  if (table.readStatus != 1 || out == nullptr) return;
+  static const char* const kPartKeys[3] = {"{\"id\":", ",\"tile\":", ",\"external\":"};
+  char* p = beginHeld(*out, 3 * (12 + MAX_JSON_NUMBER) + 1);
+  for (int i = 0; i < 3; ++i) {
+    const size_t length = std::strlen(kPartKeys[i]);
+    std::memcpy(p, kPartKeys[i], length);
+    p += length;
+    p = (type >> (6 - 2 * i)) & 3 ? writeInt(p, part[i]) : writeJsonNull(p);
+  }
+  *p++ = '}';
+  endHeld(*out, p);
+}
+
+}  // namespace
+
+bool isCoordinateType(char type) {
+  return type == 'C' || type == 'Z' || type == 'B' || type == 'Y';
+}
+
+JsonWriter jsonWriterForType(char type) {
+  switch (type) {
+    case 'T': return jsonText;
+    case 'F': return jsonFloat;
+    case 'R': return jsonDouble;
+    case 'S': return jsonShort;
+    case 'I': return jsonLong;
+    case 'C': return writePositions<float, 2>;
+    case 'B': return writePositions<double, 2>;
+    case 'Z': return writePositions<float, 3>;
+    case 'Y': return writePositions<double, 3>;
+    case 'D': return jsonDate;
+    case 'X': return jsonNull;
+    case 'K': return jsonTriplet;
+    default: return nullptr;
+  }
+}

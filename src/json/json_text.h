@@ -1,0 +1,42 @@
+// The pieces of JSON text: numbers and strings, written into held text.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "output/held_text.h"
+#include "output/shortest_number.h"
+
+// Room for the text of one number: a float, a double, an integer or null.
+constexpr size_t MAX_JSON_NUMBER = MAX_SHORTEST_TEXT;
+
+inline char* writeJsonNull(char* p) {
+  std::memcpy(p, "null", 4);
+  return p + 4;
+}
+
+// A float with the fewest digits that read back to it as a float; null for
+// NaN and the infinities, which JSON cannot hold (NaN is VPF's null).
+inline char* writeJsonFloat(char* p, float v) {
+  uint32_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  if ((bits & 0x7F800000u) == 0x7F800000u) return writeJsonNull(p);
+  return writeShortestFloat(p, v);
+}
+
+inline char* writeJsonDouble(char* p, double v) {
+  uint64_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  if ((bits & 0x7FF0000000000000ull) == 0x7FF0000000000000ull) return writeJsonNull(p);
+  return writeShortestDouble(p, v);
+}
+
+// Writes n bytes as the characters of a JSON string, without the quotes:
+// each byte 0x80-0xFF is the character U+0080-U+00FF (Latin-1), so any
+// bytes give valid UTF-8 and none is lost; the quote, the backslash and the
+// control characters are escaped.
+void putJsonChars(HeldText& out, const unsigned char* bytes, size_t n);
+
+// Writes a C string as a JSON string, quotes included.
+void putJsonString(HeldText& out, const char* s);
