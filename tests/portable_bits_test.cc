@@ -1,6 +1,6 @@
-// The host-dependent bit helpers of the number text: each against its plain
-// version, and the plain versions against hand-worked values and, where the
-// compiler has one, a 128-bit product.
+// The host-dependent bit helpers of the number text and the JSON text: each
+// against its plain version, and the plain versions against hand-worked
+// values and, where the compiler has one, a 128-bit product.
 #include "output/portable_bits.h"
 
 #include <gtest/gtest.h>
@@ -99,5 +99,29 @@ TEST(PortableBits, MultiplyCarryAgainst128Bits) {
   }
 }
 #endif
+
+}  // namespace
+
+namespace {
+
+// The JSON text's scan of 16 bytes against its plain version and against a
+// byte-by-byte reading, on random bytes mostly plain, every lane count.
+TEST(PortableBits, NeedsJsonEscape) {
+  std::mt19937 random(7);
+  unsigned char bytes[16];
+  for (int round = 0; round < 20000; ++round) {
+    for (unsigned char& b : bytes) {
+      const unsigned r = random();
+      b = r % 8 == 0 ? static_cast<unsigned char>(r >> 8)
+                     : static_cast<unsigned char>(' ' + (r >> 8) % 95);
+    }
+    const int keep = round % 17;
+    bool expected = false;
+    for (int i = 0; i < keep; ++i)
+      expected |= bytes[i] < 0x20 || bytes[i] >= 0x80 || bytes[i] == '"' || bytes[i] == '\\';
+    EXPECT_EQ(needsJsonEscapePortable(bytes, keep), expected) << round;
+    EXPECT_EQ(needsJsonEscape(bytes, keep), expected) << round;
+  }
+}
 
 }  // namespace

@@ -74,25 +74,33 @@ void writePositions(TableStream& table, HeldText* out, int32_t count) {
 }
 
 // Copies n bytes of text as a JSON string; the data may end first, which
-// cuts the row.
+// cuts the row. Text that lies in the table's buffer whole, as most does,
+// is written at once.
 void writeTextBytes(TableStream& table, HeldText* out, int64_t n) {
   if (out == nullptr) {
     if (!skipBytes(table, n)) table.readStatus = 0;
     return;
   }
-  putHeldChar(*out, '"');
-  while (n > 0) {
-    if (table.next == table.end && !fillTable(table)) {
+  int64_t piece = table.end - table.next;
+  if (n <= piece) piece = n;
+  char* p = beginHeld(*out, jsonCharsRoom(static_cast<size_t>(piece)) + 2);
+  *p++ = '"';
+  for (;;) {
+    p = writeJsonChars(p, table.next, static_cast<size_t>(piece));
+    table.next += piece;
+    n -= piece;
+    if (n == 0) break;
+    endHeld(*out, p);
+    if (!fillTable(table)) {
       table.readStatus = 0;
       return;
     }
-    int64_t piece = table.end - table.next;
-    if (piece > n) piece = n;
-    putJsonChars(*out, table.next, static_cast<size_t>(piece));
-    table.next += piece;
-    n -= piece;
+    piece = table.end - table.next;
+    if (n <= piece) piece = n;
+    p = beginHeld(*out, jsonCharsRoom(static_cast<size_t>(piece)) + 1);
   }
-  putHeldChar(*out, '"');
+  *p++ = '"';
+  endHeld(*out, p);
 }
 
 // A K component of the given size code: absent, 1 byte unsigned, 2 or 4

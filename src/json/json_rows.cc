@@ -19,8 +19,11 @@ HeldText propertiesText;
 
 // For each column: its writer, the text that comes before its value (the
 // key, with a comma unless it opens its object), and where its text goes.
+// The key texts are copied whole, KEY_TEXT bytes at once, and then cut to
+// their length.
+constexpr size_t KEY_TEXT = 48;
 JsonWriter columnWriter[MAX_COLUMNS];
-char keyText[MAX_COLUMNS][MAX_KEY + 4];
+char keyText[MAX_COLUMNS][KEY_TEXT];
 uint8_t keyLength[MAX_COLUMNS];
 HeldText* columnText[MAX_COLUMNS];
 
@@ -68,13 +71,21 @@ void openRow(OutputFormat format, int64_t row, bool firstWritten, bool hasGeomet
 }
 
 void closeRow(OutputFormat format) {
-  if (format == FORMAT_GEOJSON) {
+  if (format == FORMAT_JSONL) {
+    putHeld(jsonText, "}\n", 2);
+  } else if (format == FORMAT_JSON) {
+    putHeldChar(jsonText, '}');
+  } else {
     putHeld(jsonText, ",\"properties\":{");
     putHeld(jsonText, propertiesText.data, propertiesText.used);
-    putHeld(jsonText, "}}");
-  } else {
-    putHeld(jsonText, format == FORMAT_JSONL ? "}\n" : "}");
+    putHeld(jsonText, "}}", 2);
   }
+}
+
+// Writes a column's key text before its value.
+inline void putKey(HeldText& out, int i) {
+  std::memcpy(beginHeld(out, KEY_TEXT), keyText[i], KEY_TEXT);
+  out.used += keyLength[i];
 }
 
 }  // namespace
@@ -96,10 +107,14 @@ JsonRows writeJsonRows(TableStream& table, OutputFormat format, int64_t firstRec
     const int64_t dataStart = tablePosition(table);
     table.readStatus = 1;
     if (wanted) openRow(format, row, rows.written == 0, geometry >= 0);
-    for (int i = 0; i < columnTotal && table.readStatus == 1; ++i) {
-      HeldText* out = wanted ? columnText[i] : nullptr;
-      if (out != nullptr) putHeld(*out, keyText[i], keyLength[i]);
-      columnWriter[i](table, out, columnCount[i]);
+    if (wanted) {
+      for (int i = 0; i < columnTotal && table.readStatus == 1; ++i) {
+        putKey(*columnText[i], i);
+        columnWriter[i](table, columnText[i], columnCount[i]);
+      }
+    } else {
+      for (int i = 0; i < columnTotal && table.readStatus == 1; ++i)
+        columnWriter[i](table, nullptr, columnCount[i]);
     }
     if (table.readStatus != 1 || tablePosition(table) == dataStart) {
       // The data ended inside the row, or the row took no byte: it is taken

@@ -1,5 +1,7 @@
 #include "json/json_text.h"
 
+#include "output/portable_bits.h"
+
 namespace {
 
 // The JSON escape of each byte below 0x20: the short ones where JSON has
@@ -50,47 +52,35 @@ inline char* putJsonChar(char* p, unsigned char c) {
   return p + kControlEscapes.length[c];
 }
 
-// True when none of the 8 bytes in w needs more than a copy: none is a
-// control character, a quote, a backslash or from 0x80 up. (Each test
-// below is exact for "is there any such byte", whatever the byte order.)
-inline bool isPlainWord(uint64_t w) {
-  constexpr uint64_t ones = 0x0101010101010101ull;
-  const uint64_t quote = w ^ (ones * '"');
-  const uint64_t backslash = w ^ (ones * '\\');
-  const uint64_t flagged =
-      w | ((w - ones * 0x20) & ~w) | ((quote - ones) & ~quote) | ((backslash - ones) & ~backslash);
-  return (flagged & ones * 0x80) == 0;
-}
-
-// The most bytes escaped at once: the room they need is reserved first.
-constexpr size_t ESCAPE_PIECE = 4096;
-
 }  // namespace
 
-void putJsonChars(HeldText& out, const unsigned char* bytes, size_t n) {
-  while (n > 0) {
-    const size_t piece = n < ESCAPE_PIECE ? n : ESCAPE_PIECE;
-    char* p = beginHeld(out, 6 * piece);
-    size_t i = 0;
-    for (; i + 8 <= piece; i += 8) {
-      uint64_t w;
-      std::memcpy(&w, bytes + i, 8);
-      if (isPlainWord(w)) {
-        std::memcpy(p, bytes + i, 8);
-        p += 8;
-      } else {
-        for (size_t k = i; k < i + 8; ++k) p = putJsonChar(p, bytes[k]);
-      }
+char* writeJsonChars(char* p, const unsigned char* bytes, size_t n) {
+  // 16 bytes at a time: copied as they are where none needs more (most
+  // text), else one by one. The last piece reads and copies past the text.
+  const unsigned char* end = bytes + n;
+  for (; end - bytes >= 16; bytes += 16) {
+    if (needsJsonEscape(bytes, 16)) {
+      for (int k = 0; k < 16; ++k) p = putJsonChar(p, bytes[k]);
+    } else {
+      std::memcpy(p, bytes, 16);
+      p += 16;
     }
-    for (; i < piece; ++i) p = putJsonChar(p, bytes[i]);
-    endHeld(out, p);
-    bytes += piece;
-    n -= piece;
   }
+  const int rest = static_cast<int>(end - bytes);
+  if (rest == 0) return p;
+  if (needsJsonEscape(bytes, rest)) {
+    for (int k = 0; k < rest; ++k) p = putJsonChar(p, bytes[k]);
+    return p;
+  }
+  std::memcpy(p, bytes, 16);
+  return p + rest;
 }
 
 void putJsonString(HeldText& out, const char* s) {
-  putHeldChar(out, '"');
-  putJsonChars(out, reinterpret_cast<const unsigned char*>(s), std::strlen(s));
-  putHeldChar(out, '"');
+  const size_t n = std::strlen(s);
+  char* p = beginHeld(out, 6 * n + 2);
+  *p++ = '"';
+  for (size_t i = 0; i < n; ++i) p = putJsonChar(p, static_cast<unsigned char>(s[i]));
+  *p++ = '"';
+  endHeld(out, p);
 }

@@ -32,11 +32,15 @@ inline char* writeJsonDouble(char* p, double v) {
   return writeShortestDouble(p, v);
 }
 
-// Writes n bytes as the characters of a JSON string, without the quotes:
-// each byte 0x80-0xFF is the character U+0080-U+00FF (Latin-1), so any
-// bytes give valid UTF-8 and none is lost; the quote, the backslash and the
-// control characters are escaped.
-void putJsonChars(HeldText& out, const unsigned char* bytes, size_t n);
+// Writes n bytes at p as the characters of a JSON string, without the
+// quotes, and returns the end: each byte 0x80-0xFF is the character
+// U+0080-U+00FF (Latin-1), so any bytes give valid UTF-8 and none is lost;
+// the quote, the backslash and the control characters are escaped. Reads
+// up to 15 bytes past the n (as the table buffer allows) and needs room
+// for jsonCharsRoom(n) bytes at p.
+char* writeJsonChars(char* p, const unsigned char* bytes, size_t n);
+
+inline size_t jsonCharsRoom(size_t n) { return 6 * n + 16; }
 
 // Writes a C string as a JSON string, quotes included.
 void putJsonString(HeldText& out, const char* s);

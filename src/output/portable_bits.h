@@ -1,5 +1,6 @@
-// The few bit operations of the number text that differ between hosts: a
-// bit scan and products wider than 64 bits. Each gives the same result on
+// The few bit operations that differ between hosts: for the number text a
+// bit scan and products wider than 64 bits, for the JSON text a scan of 16
+// bytes at once. Each gives the same result on
 // every host. Where the compiler has builtins or a 128-bit integer type
 // they are used; the plain versions below serve the other hosts, and
 // QUORL_PORTABLE_NUMBERS forces them, so that a 64-bit build can test them
@@ -8,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #if defined(__SIZEOF_INT128__) && !defined(QUORL_PORTABLE_NUMBERS)
 #define QUORL_HAVE_INT128 1
@@ -84,3 +86,60 @@ inline uint64_t multiplyCarry(uint64_t& f, uint32_t b) {
   return multiplyCarryPortable(f, b);
 #endif
 }
+
+// kFirstLanes[k]: k bytes of 0xFF, then zeros. Loaded as a word or vector,
+// it keeps the lanes of the first k bytes in memory whatever the host's
+// byte order.
+struct FirstLanes {
+  unsigned char lanes[17][16];
+};
+
+constexpr FirstLanes makeFirstLanes() {
+  FirstLanes t{};
+  for (int k = 0; k <= 16; ++k)
+    for (int i = 0; i < k; ++i) t.lanes[k][i] = 0xFF;
+  return t;
+}
+
+constexpr FirstLanes kFirstLanes = makeFirstLanes();
+
+// True when any of the first keep (0 to 16) of the 16 bytes at p cannot
+// stand in JSON text as it is: a control character (below 0x20), a quote,
+// a backslash, or a byte from 0x80 up. All 16 bytes are read. Each word
+// test below is exact for "is there any such byte", whatever the byte
+// order.
+inline bool needsJsonEscapePortable(const unsigned char* p, int keep) {
+  constexpr uint64_t ones = 0x0101010101010101ull;
+  uint64_t flagged = 0;
+  for (int half = 0; half < 2; ++half) {
+    uint64_t w, lanes;
+    std::memcpy(&w, p + 8 * half, 8);
+    std::memcpy(&lanes, kFirstLanes.lanes[keep] + 8 * half, 8);
+    const uint64_t quote = w ^ (ones * '"');
+    const uint64_t backslash = w ^ (ones * '\\');
+    flagged |= (w | ((w - ones * 0x20) & ~w) | ((quote - ones) & ~quote) |
+                ((backslash - ones) & ~backslash)) &
+               lanes;
+  }
+  return (flagged & ones * 0x80) != 0;
+}
+
+#if (defined(__GNUC__) || defined(__clang__)) && !defined(QUORL_PORTABLE_NUMBERS)
+typedef signed char QuorlBytes16 __attribute__((vector_size(16)));
+
+inline bool needsJsonEscape(const unsigned char* p, int keep) {
+  QuorlBytes16 v, lanes;
+  std::memcpy(&v, p, 16);
+  std::memcpy(&lanes, kFirstLanes.lanes[keep], 16);
+  // Each comparison gives -1 in the lanes where it holds. Taken as signed,
+  // the bytes from 0x80 up are below 0x20 too.
+  const QuorlBytes16 special = ((v < 0x20) | (v == '"') | (v == '\\')) & lanes;
+  uint64_t half[2];
+  std::memcpy(half, &special, 16);
+  return (half[0] | half[1]) != 0;
+}
+#else
+inline bool needsJsonEscape(const unsigned char* p, int keep) {
+  return needsJsonEscapePortable(p, keep);
+}
+#endif
