@@ -16,17 +16,24 @@ std::string afterTitle(const std::string& out) { return out.substr(out.find('\n'
 
 // Runs the tool on path with its reads failing after `good` bytes, and the
 // tool on a copy of the file's first `good` bytes; the two dumps must be
-// the same, and only the first says it could not read the table.
-void expectCutAt(const std::string& path, int64_t good, int cutStatus) {
+// the same, and only the first says it could not read the table. Options
+// go before the path (a JSON output has no title line, only its rows).
+void expectCutAt(const std::string& path, int64_t good, int cutStatus,
+                 std::vector<std::string> options = {}) {
   setenv("QUORL_FAIL_READS_AFTER", std::to_string(good).c_str(), 1);
-  RunResult failing = runBuiltProgram(QUORL_FAILING_READS_BINARY, {path});
+  options.push_back(path);
+  RunResult failing = runBuiltProgram(QUORL_FAILING_READS_BINARY, options);
   unsetenv("QUORL_FAIL_READS_AFTER");
   std::string cutPath = writeTempFile(readFile(path).substr(0, good));
-  RunResult cut = runTool({cutPath});
+  options.back() = cutPath;
+  RunResult cut = runTool(options);
   std::remove(cutPath.c_str());
   EXPECT_EQ(failing.status, 2) << "reads failing after " << good;
   EXPECT_EQ(failing.err, kBanner + ("can't read " + path + "\n")) << good;
-  EXPECT_EQ(afterTitle(failing.out), afterTitle(cut.out)) << good;
+  if (options.size() == 1)
+    EXPECT_EQ(afterTitle(failing.out), afterTitle(cut.out)) << good;
+  else
+    EXPECT_EQ(failing.out, cut.out) << good;
   EXPECT_EQ(cut.status, cutStatus) << good;
 }
 
@@ -51,6 +58,10 @@ TEST(ReadFailure, OnARowBoundaryAndInsideARow) {
   expectCutAt(path, dataStart + 12, 0);  // after row 1
   expectCutAt(path, dataStart + 14, 0);  // inside row 2's number
   expectCutAt(path, dataStart + 20, 0);  // inside row 2's text
+  // The JSON outputs hold the rows read in full, and close the document.
+  expectCutAt(path, dataStart + 12, 0, {"-o", "json"});
+  expectCutAt(path, dataStart + 14, 1, {"-o", "geojson"});
+  expectCutAt(path, dataStart + 20, 1, {"-o", "jsonl"});
   std::remove(path.c_str());
 }
 

@@ -112,12 +112,24 @@ std::vector<std::string> toolWords() {
                       tool != nullptr ? tool : QUORL_BINARY);
 }
 
-// Turns the tool's CR LF line ends back into LF when it writes text
-// streams the Windows way (QUORL_TOOL_LINE_ENDS=crlf). Every LF must come
-// after a CR; one that does not fails the test.
-void takeLineEnds(std::string& text, const char* stream) {
+// True when the tool writes its lines the Windows way: CR LF on its text
+// streams (QUORL_TOOL_LINE_ENDS=crlf).
+bool toolWritesCrLf() {
   const char* ends = std::getenv("QUORL_TOOL_LINE_ENDS");
-  if (ends == nullptr || std::strcmp(ends, "crlf") != 0) return;
+  return ends != nullptr && std::strcmp(ends, "crlf") == 0;
+}
+
+// True when the words ask for one of the JSON outputs, whose lines end in LF
+// on every host.
+bool asksForJson(const std::vector<std::string>& args) {
+  for (size_t i = 0; i + 1 < args.size(); ++i)
+    if (args[i] == "-o" && args[i + 1] != "dcw") return true;
+  return false;
+}
+
+// Turns the tool's CR LF line ends back into LF. Every LF must come after a
+// CR; one that does not fails the test.
+void takeLineEnds(std::string& text, const char* stream) {
   std::string lf;
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
@@ -141,7 +153,11 @@ RunResult runTool(const std::vector<std::string>& args, const std::string& stdou
   std::vector<std::string> words = toolWords();
   words.insert(words.end(), args.begin(), args.end());
   RunResult result = runProgram(words, stdoutPath);
-  takeLineEnds(result.out, "standard output");
+  if (!toolWritesCrLf()) return result;
+  if (!asksForJson(args))
+    takeLineEnds(result.out, "standard output");
+  else if (result.out.find('\r') != std::string::npos)
+    ADD_FAILURE() << "a carriage return in the JSON on standard output";
   takeLineEnds(result.err, "standard error");
   return result;
 }

@@ -58,7 +58,8 @@ RunResult runBuiltProgram(const std::string& binary, const std::vector<std::stri
                           const std::string& stdoutPath = "");
 
 // Runs the tool the same way. A tool that ends its lines with CR LF
-// (QUORL_TOOL_LINE_ENDS=crlf) has its output given back with LF.
+// (QUORL_TOOL_LINE_ENDS=crlf) has its output given back with LF; the JSON
+// outputs end their lines in LF everywhere and must hold no CR.
 RunResult runTool(const std::vector<std::string>& args, const std::string& stdoutPath = "");
 
 // Runs the tool on a table made of bytes, with extra words before its path.
