@@ -54,20 +54,38 @@ bool optionValue(const std::string& word, long& value) {
   return errno == 0 && value >= INT32_MIN && value <= INT32_MAX;
 }
 
+// The "-o" values, by the format byte modulo 5; the last is no format.
+const char* const kFormatWords[5] = {"dcw", "json", "jsonl", "geojson", "JSON"};
+
 // Whether the command line must end in the usage exit before the header.
-bool usageExpected(const std::vector<std::string>& words) {
+// The "-e" and "-o" pairs do not count toward the five words.
+bool usageExpected(const std::vector<std::string>& words, FuzzOutput& output) {
   int argc = static_cast<int>(words.size()) + 1;
-  if (argc < 2 || argc > 6) return true;
+  int counted = argc - 1;
+  for (int i = 1; i <= argc - 3; ++i)
+    if (words[i - 1] == "-e" || words[i - 1] == "-o") counted -= 2;
+  if (argc < 2 || counted > 5) return true;
   if (words.back() == kMissingTablePath) return true;
   long first = -1, last = 99999;
+  bool lastGiven = false;
+  output = DUMP_OUTPUT;
   for (int i = 1; i <= argc - 3; ++i) {
     const std::string& word = words[i - 1];
     if (word == "-e" && words[i] != "2407" && words[i] != "600006") return true;
+    if (word == "-o") {
+      int format = 0;
+      while (format < 4 && words[i] != kFormatWords[format]) ++format;
+      if (format == 4) return true;
+      output = static_cast<FuzzOutput>(format);
+    }
     if (word != "-f" && word != "-l") continue;
     long value = 0;
     if (!optionValue(words[i], value)) return true;
     (word == "-f" ? first : last) = value;
+    lastGiven = lastGiven || word == "-l";
   }
+  // Without -l the dump stops at row 99999, the JSON outputs do not.
+  if (!lastGiven && output != DUMP_OUTPUT) last = INT32_MAX;
   return last < first;
 }
 
@@ -76,7 +94,9 @@ bool usageExpected(const std::vector<std::string>& words) {
 FuzzCase decodeFuzzCase(const uint8_t* data, size_t size, const std::string& tablePath) {
   Cursor in{data, size};
   uint8_t mode = in.next();
-  const bool failingReads = (mode & 0xF0) == FAILING_READS_RUN;
+  const bool failingReads = (mode & 0x70) == FAILING_READS_RUN;
+  const bool withFormat = (mode & FORMAT_RUN) != 0;
+  const uint8_t format = withFormat ? in.next() % 5 : 0;
   const uint64_t failOffset = failingReads ? in.littleEndian(2) : 0;
   FuzzCase run;
   std::vector<std::string>& w = run.words;
@@ -99,19 +119,20 @@ FuzzCase decodeFuzzCase(const uint8_t* data, size_t size, const std::string& tab
     case 7: break;
   }
   if ((mode & 7) != 6 && (mode & 8)) w.insert(w.begin(), {"-e", "2407"});
+  if ((mode & 7) != 6 && withFormat) w.insert(w.begin(), {"-o", kFormatWords[format]});
   if ((mode & 7) == 7)
     w.push_back(kMissingTablePath);
   else if ((mode & 7) != 6 || (mode & 8))
     w.push_back(tablePath);
   size_t start = in.at < size ? in.at : size;
   run.table.assign(reinterpret_cast<const char*>(data) + start, size - start);
-  if ((mode & 0xF0) == LONG_OUTPUT_RUN) run.outputCap = LONG_OUTPUT_CAP;
-  if ((mode & 0xF0) == STRETCHED_RUN && !run.table.empty()) {
+  if ((mode & 0x70) == LONG_OUTPUT_RUN) run.outputCap = LONG_OUTPUT_CAP;
+  if ((mode & 0x70) == STRETCHED_RUN && !run.table.empty()) {
     size_t unit = run.table.size();
     run.table.reserve(STRETCHED_TABLE_SIZE + unit);
     while (run.table.size() < STRETCHED_TABLE_SIZE) run.table.append(run.table.data(), unit);
   }
   if (failingReads) run.failReadsAt = static_cast<int64_t>(failOffset % (run.table.size() + 1));
-  run.expectUsage = usageExpected(w);
+  run.expectUsage = usageExpected(w, run.output);
   return run;
 }

@@ -6,14 +6,16 @@
 //   3 -f N -l M TABLE      4 -f N -f M TABLE     5 -f N -l TABLE
 //   6 no words (bit 3 clear) or six words (bit 3 set)
 //   7 a path that cannot be opened
-// For the other command lines, bit 3 puts "-e 2407" in front of the words
-// (past five words that is a usage error).
-// The high nibble of byte 0 picks the run's kind (rare kinds cost more):
+// For the other command lines, bit 3 puts "-e 2407" in front of the words.
+// Bit 7 asks for an output format: the byte after byte 0 picks it (modulo
+// 5: -o dcw, -o json, -o jsonl, -o geojson, or the unknown -o JSON), and
+// "-o FORMAT" goes in front of the words.
+// Bits 4 to 6 of byte 0 pick the run's kind (rare kinds cost more):
 //   5  stretched: the table's bytes are repeated past one read block, so that
 //      values straddle the tool's read blocks;
 //   6  long output: standard output takes two output blocks, not one;
-//   7  failing reads: bytes 1 and 2 (little-endian, modulo the table's size
-//      plus one) give the offset at which the tool's reads of the table
+//   7  failing reads: the next 2 bytes (little-endian, modulo the table's
+//      size plus one) give the offset at which the tool's reads of the table
 //      start to fail; the words' bytes follow them;
 //   other values: a plain run.
 // Each N or M is then taken from one byte s (and maybe the bytes after it):
@@ -37,6 +39,10 @@ constexpr size_t STRETCHED_TABLE_SIZE = TABLE_BUFFER_SIZE + 4096;
 constexpr int STRETCHED_RUN = 0x50;
 constexpr int LONG_OUTPUT_RUN = 0x60;
 constexpr int FAILING_READS_RUN = 0x70;
+constexpr int FORMAT_RUN = 0x80;
+
+// The outputs a run may ask for; DUMP_OUTPUT is the dump without "-o".
+enum FuzzOutput { DUMP_OUTPUT, JSON_OUTPUT, JSONL_OUTPUT, GEOJSON_OUTPUT };
 
 // What standard output takes before it refuses writes: one output block of
 // the tool, or two in a long-output run. One block is cut short by the
@@ -56,6 +62,7 @@ struct FuzzCase {
   bool expectUsage = false;             // the command line alone must give status 3
   size_t outputCap = SHORT_OUTPUT_CAP;  // bytes standard output takes
   int64_t failReadsAt = -1;             // reads of the table fail from this offset on
+  FuzzOutput output = DUMP_OUTPUT;      // the output the words ask for
 };
 
 // Takes an input apart; tablePath is the path word for the table file.

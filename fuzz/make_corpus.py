@@ -23,11 +23,18 @@ NO_OPTIONS = b"\x00"
 STRETCH = 0x50
 LONG_OUTPUT = 0x60
 FAILING_READS = 0x70
+FORMAT = 0x80
+FORMATS = {"dcw": 0, "json": 1, "jsonl": 2, "geojson": 3, "unknown": 4}
 
 
 def failing_reads(offset, options=b"\x00"):
     """Command-line bytes of a run whose reads fail from offset on."""
     return bytes([FAILING_READS | options[0]]) + struct.pack("<H", offset) + options[1:]
+
+
+def with_format(name, options=b"\x00"):
+    """The same command-line bytes with "-o FORMAT" in front of the words."""
+    return bytes([FORMAT | options[0], FORMATS[name]]) + options[1:]
 
 
 def odd_word(index):
@@ -257,6 +264,22 @@ def main():
     write("failing-reads-inside-row", failing_reads(rows_start + 26, b"\x03\x02\x03") + six)
     every = every_type_table("M").data
     write("failing-reads-every-type-M", failing_reads(len(every) - 40) + every)
+    for name in FORMATS:
+        write("format-%s-edg" % name, with_format(name) + edg)
+        for order in ("L", "M"):
+            write("format-%s-every-type-%s" % (name, order),
+                  with_format(name) + every_type_table(order).data)
+    for name, table in data_endings().items():
+        write("format-jsonl-ending-" + name, with_format("jsonl") + table.data)
+    write("format-json-range", with_format("json", b"\x0b" + number(2) + number(3)) + six)
+    write("format-geojson-first-100000", with_format("geojson", b"\x01" + number(100000)) + six)
+    write("format-json-failing-reads-rows", with_format("json", failing_reads(500)) + edg)
+    write("format-geojson-failing-reads-inside-row",
+          with_format("geojson", failing_reads(rows_start + 26)) + six)
+    write("format-geojson-stretch-every-type-M",
+          with_format("geojson", bytes([STRETCH])) + every_type_table("M").data)
+    write("format-jsonl-long-output-many-rows",
+          with_format("jsonl", bytes([LONG_OUTPUT])) + id_name_table(1000).data)
 
 
 if __name__ == "__main__":

@@ -7,6 +7,7 @@
 #include "expected_text.h"
 #include "failing_file.h"
 #include "in_process_run.h"
+#include "json_check.h"
 
 namespace {
 
@@ -31,14 +32,25 @@ bool endsWith(const std::string& s, const std::string& tail) {
   return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-// "N Records processed\n" with N a count of zero or more.
-bool isRecordCount(const std::string& s) {
-  if (!endsWith(s, kRecords)) return false;
-  size_t digits = s.size() - kRecords.size();
-  if (digits == 0 || (digits > 1 && s[0] == '0')) return false;
+// True when s is head, a count and tail: "N Records processed\n" with N a
+// count of zero or more, or the JSON outputs' "... inside row N\n".
+bool isCountLine(const std::string& s, const std::string& head, const std::string& tail) {
+  if (!startsWith(s, head) || !endsWith(s, tail) || s.size() < head.size() + tail.size())
+    return false;
+  const size_t digits = s.size() - head.size() - tail.size();
+  const char* n = s.data() + head.size();
+  if (digits == 0 || (digits > 1 && n[0] == '0')) return false;
   for (size_t i = 0; i < digits; ++i)
-    if (s[i] < '0' || s[i] > '9') return false;
+    if (n[i] < '0' || n[i] > '9') return false;
   return true;
+}
+
+bool isRecordCount(const std::string& s) { return isCountLine(s, "", kRecords); }
+
+// The JSON outputs' end for a table whose data ends inside a row.
+bool isCutRow(const std::string& s) {
+  return isCountLine(s, "Not a valid VPF table file: its data ends inside row ", "\n") &&
+         !endsWith(s, " 0\n");
 }
 
 // What standard error must hold after the banner, for status. Only a run
@@ -47,7 +59,7 @@ bool errorTextFits(int status, const std::string& message, const FuzzCase& run,
                    const std::string& tablePath) {
   switch (status) {
     case 0: return isRecordCount(message);
-    case 1: return message == kInvalid;
+    case 1: return message == kInvalid || (run.output != DUMP_OUTPUT && isCutRow(message));
     case 2:
       return message == kWriteFailed ||
              (run.failReadsAt >= 0 && message == readFailedMessage(tablePath));
@@ -57,6 +69,27 @@ bool errorTextFits(int status, const std::string& message, const FuzzCase& run,
               message == "can't open " + run.words.back() + " for reading\n" + kUsage);
     default: return false;
   }
+}
+
+// A JSON output: when it was written in full it must parse, whatever the
+// run's status; after a header that is not valid, nothing was written.
+std::string checkJsonStdout(FuzzOutput output, int status, bool writeFailed,
+                            const std::string& message) {
+  CapturedText out = capturedStdout();
+  if (status == 3) return out.size != 0 ? "status 3 with text on standard output" : "";
+  if (status == 0 && out.refused) return "status 0 after standard output refused a write";
+  if (status == 2 && writeFailed != out.refused)
+    return writeFailed ? "status 2 but every write to standard output was taken"
+                       : "a read failure reported over a failed write";
+  if (out.refused) return "";
+  if (status == 1 && message == kInvalid)
+    return out.size != 0 ? "an invalid header with text on standard output" : "";
+  if (status == 2 && out.size == 0) return "";  // a read failure inside the header
+  const std::string text(out.text, out.size);
+  if (output == JSONL_OUTPUT ? !isJsonLines(text) : !isJsonDocument(text))
+    return "standard output is not valid JSON" +
+           std::string(output == JSONL_OUTPUT ? " lines" : "");
+  return "";
 }
 
 std::string checkStdout(int status, bool writeFailed, const std::string& title) {
@@ -100,6 +133,8 @@ std::string checkRun(const FuzzCase& run, int status, const std::string& tablePa
   std::string message = errText.substr(std::strlen(kBanner));
   if (!errorTextFits(status, message, run, tablePath))
     return "standard error text does not fit status " + std::to_string(status) + ": " + message;
+  if (run.output != DUMP_OUTPUT)
+    return checkJsonStdout(run.output, status, message == kWriteFailed, message);
   return checkStdout(status, message == kWriteFailed,
                      "Digital Chart of the World file: " + tablePath + "\n\n");
 }

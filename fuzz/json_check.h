@@ -1,0 +1,14 @@
+// A strict check of JSON text (RFC 8259), for the fuzz harness: the JSON
+// outputs must parse whatever the table, whenever they were written in
+// full.
+#pragma once
+
+#include <string>
+
+// True when text is one JSON value, with nothing but white space around it,
+// and every string in it is valid UTF-8.
+bool isJsonDocument(const std::string& text);
+
+// True when text is JSON lines: each line, ended by LF, one JSON value.
+// Empty text is no lines at all.
+bool isJsonLines(const std::string& text);
