@@ -19,8 +19,8 @@ PACKAGE_BUILD ?= build-package
 # Cross builds tested under emulation: big-endian, 32-bit and Windows.
 CROSS_TARGETS ?= s390x i686 armhf mingw64
 
-.PHONY: all build run check test sanitize-test fuzz fuzz-coverage bench bench-startup \
-	check-numbers cross-test package clean distclean
+.PHONY: all build run check test sanitize-test fuzz fuzz-coverage bench bench-instructions \
+	bench-startup check-numbers cross-test package clean distclean
 
 all: build
 
@@ -68,6 +68,13 @@ bench:
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DQUORL_TESTS=OFF
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target QuorlDCW
 	bench/run_bench.sh $(BENCH_BUILD)/QuorlDCW $(BENCH_DATA)
+
+# Instructions per run (valgrind) on 10 MB tables, the dump against the
+# JSON outputs: repeatable where wall times are not.
+bench-instructions:
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DQUORL_TESTS=OFF
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target QuorlDCW
+	bench/count_instructions.sh $(BENCH_BUILD)/QuorlDCW $(BENCH_DATA)
 
 # The cost of one run on a small table (STARTUP_TABLE) against an empty
 # static C program, the floor: 200 runs each, in turn.

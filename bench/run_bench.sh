@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # run_bench.sh BINARY WORKDIR - throughput benchmark of the table dumper.
 # Generates (once) one large table per kind with gen_table, then times the dumper
-# on each, plus the discard path and `cat` as a read floor.
+# on each, the JSON outputs on some, plus the discard path and `cat` as a read floor.
 # Optional environment: BENCH_MB (table size, default 100), BENCH_RUNS (default 5),
 # BENCH_SEED (default 20240601).
 set -euo pipefail
@@ -74,7 +74,7 @@ measure() {
     sec = ns / 1e9
     m = (r >= 1024) ? sprintf("%.1f MiB", r / 1024) : sprintf("%d KiB", r)
     nf = (f > 0) ? sprintf("%.1f", ns / f) : "-"
-    printf "%-14s %8.1f %9.3f %9.1f %9.1f %9.1f %11s %8s %10s  %s\n", n, b / 1e6, sec,
+    printf "%-16s %8.1f %9.3f %9.1f %9.1f %9.1f %11s %8s %10s  %s\n", n, b / 1e6, sec,
            b / 1e6 / sec, o / 1e6, o / 1e6 / sec, (f > 0 ? f : "-"), nf, m, s }'
 }
 
@@ -82,11 +82,19 @@ build_gen
 gen_tables
 echo "binary: $BIN"
 echo "cpu: $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1) x $(nproc); median of $RUNS runs"
-printf "%-14s %8s %9s %9s %9s %9s %11s %8s %10s  %s\n" case "table MB" "median s" "read MB/s" \
+printf "%-16s %8s %9s %9s %9s %9s %11s %8s %10s  %s\n" case "table MB" "median s" "read MB/s" \
   "out MB" "out MB/s" fields "ns/field" "peak RSS" status
 for kind in "${KINDS[@]}"; do
   t="$WORK/$kind.tbl"
   measure "$kind" "$(stat -c %s "$t")" "$(info_get "$t.info" fields)" "$BIN" -l 2147483647 "$t"
+done
+# The JSON outputs: jsonl and geojson of the edge and mixed tables, jsonl
+# of the text table.
+for run in edge:jsonl edge:geojson text:jsonl mixed-le:jsonl mixed-le:geojson; do
+  kind=${run%:*} format=${run#*:}
+  t="$WORK/$kind.tbl"
+  measure "$kind-$format" "$(stat -c %s "$t")" "$(info_get "$t.info" fields)" \
+    "$BIN" -o "$format" "$t"
 done
 t="$WORK/edge.tbl"
 measure "edge-discard" "$(stat -c %s "$t")" "$(info_get "$t.info" fields)" \
