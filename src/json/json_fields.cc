@@ -157,12 +157,13 @@ void jsonTriplet(TableStream& table, HeldText* out, int32_t) {
   int32_t part[3];
   for (int i = 0; i < 3; ++i) part[i] = readTripletPart(table, (type >> (6 - 2 * i)) & 3);
   if (table.readStatus != 1 || out == nullptr) return;
-  static const char* const kPartKeys[3] = {"{\"id\":", ",\"tile\":", ",\"external\":"};
-  char* p = beginHeld(*out, 3 * (12 + MAX_JSON_NUMBER) + 1);
+  // Each part's key is copied whole, 16 bytes, and then cut to its length.
+  static const char kPartKeys[3][16] = {"{\"id\":", ",\"tile\":", ",\"external\":"};
+  static const uint8_t kPartKeyLength[3] = {6, 8, 12};
+  char* p = beginHeld(*out, 3 * (16 + MAX_JSON_NUMBER) + 1);
   for (int i = 0; i < 3; ++i) {
-    const size_t length = std::strlen(kPartKeys[i]);
-    std::memcpy(p, kPartKeys[i], length);
-    p += length;
+    std::memcpy(p, kPartKeys[i], 16);
+    p += kPartKeyLength[i];
     p = (type >> (6 - 2 * i)) & 3 ? writeInt(p, part[i]) : writeJsonNull(p);
   }
   *p++ = '}';
