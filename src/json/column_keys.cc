@@ -30,3 +30,10 @@ void makeColumnKeys(const HeaderText& header, int columnTotal) {
       std::snprintf(columnKey[i], MAX_KEY, "%s#%d", name[i], earlier + 1);
   }
 }
+
+KeyText makeKeyText(const char* key, bool opensObject) {
+  KeyText text{};
+  const int n = std::snprintf(text.text, KEY_TEXT, "%s\"%s\":", opensObject ? "{" : ",", key);
+  text.length = static_cast<uint8_t>(n < static_cast<int>(KEY_TEXT) ? n : KEY_TEXT - 1);
+  return text;
+}

@@ -1,6 +1,10 @@
 // The keys under which the JSON outputs write the columns.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
 #include "header/column_table.h"
 #include "header/table_header.h"
 
@@ -8,6 +12,25 @@
 constexpr int MAX_KEY = 32;
 
 extern char columnKey[MAX_COLUMNS][MAX_KEY];
+
+// The text that comes before a value in an object: its key, after a comma,
+// or after the brace that opens the object where it is the first. It is copied whole, KEY_TEXT
+// bytes at once, and then cut to its length (a key of up to 16 characters and "#N" needs at most
+// 24).
+constexpr size_t KEY_TEXT = 32;
+struct KeyText {
+  char text[KEY_TEXT];
+  uint8_t length;
+};
+
+// Writes key at p; returns the end.
+inline char* putKeyText(char* p, const KeyText& key) {
+  std::memcpy(p, key.text, KEY_TEXT);
+  return p + key.length;
+}
+
+// The key text of the key, opening its object or not.
+KeyText makeKeyText(const char* key, bool opensObject);
 
 // Gives each of the first columnTotal columns its key: its name with the
 // spaces at either end removed; a name that repeats an earlier one gets

@@ -28,8 +28,9 @@ inline char* writeGeometryPosition(char* p, const Component* v, int dims) {
 // position, gives a Point, a list of two or more a LineString. No position
 // at all, or one whose x or y is not a finite number, gives null. Where a
 // height is unknown (VPF writes NaN) the whole geometry is written in 2-D.
+// The geometry takes no key: it is the feature's own member.
 template <typename Component, int dims>
-void writeGeometry(TableStream& table, HeldText* out, int32_t count) {
+void writeGeometry(TableStream& table, HeldText* out, int32_t count, const KeyText&) {
   constexpr int width = dims * sizeof(Component);
   const int32_t n = count == 1 ? 1 : listLength(table, count, width);
   if (n < 0) return;

@@ -16,22 +16,30 @@ inline void closeList(HeldText& out, int32_t n) {
     putHeldChar(out, ']');
 }
 
+// Starts a value: the key and room for room more bytes.
+inline char* beginValue(HeldText& out, const KeyText& key, size_t room) {
+  return putKeyText(beginHeld(out, KEY_TEXT + room), key);
+}
+
 // I, S and R: a number where the column holds exactly one, else an array
 // (of the elements its count, or the data, gives). writeValue(p) reads one
 // element and writes it at p.
 template <int width, typename WriteValue>
-void writeNumbers(TableStream& table, HeldText* out, int32_t count, WriteValue writeValue) {
+void writeNumbers(TableStream& table, HeldText* out, int32_t count, const KeyText& key,
+                  WriteValue writeValue) {
   if (count == 1) {
     if (out == nullptr) return skipValues(table, 1, width);
-    endHeld(*out, writeValue(beginHeld(*out, MAX_JSON_NUMBER)));
+    endHeld(*out, writeValue(beginValue(*out, key, MAX_JSON_NUMBER)));
     return;
   }
   const int32_t n = listLength(table, count, width);
   if (n < 0) return;
   if (out == nullptr) return skipValues(table, n, width);
-  putHeldChar(*out, '[');
+  char* p = beginValue(*out, key, 1);
+  *p++ = '[';
+  endHeld(*out, p);
   for (int32_t i = 0; i < n; ++i) {
-    char* p = writeValue(beginHeld(*out, MAX_JSON_NUMBER + 1));
+    p = writeValue(beginHeld(*out, MAX_JSON_NUMBER + 1));
     if (table.readStatus != 1) return;
     *p++ = ',';
     endHeld(*out, p);
@@ -56,14 +64,16 @@ inline char* writePosition(TableStream& table, char* p) {
 // C, Z, B and Y: one position where the column holds exactly one, else an
 // array of positions.
 template <typename Component, int dims>
-void writePositions(TableStream& table, HeldText* out, int32_t count) {
+void writePositions(TableStream& table, HeldText* out, int32_t count, const KeyText& key) {
   constexpr int width = dims * sizeof(Component);
   const int32_t n = count == 1 ? 1 : listLength(table, count, width);
   if (n < 0) return;
   if (out == nullptr) return skipValues(table, n, width);
-  if (count != 1) putHeldChar(*out, '[');
+  char* p = beginValue(*out, key, 1);
+  if (count != 1) *p++ = '[';
+  endHeld(*out, p);
   for (int32_t i = 0; i < n; ++i) {
-    char* p = writePosition<Component, dims>(table, beginHeld(*out, MAX_POSITION_TEXT));
+    p = writePosition<Component, dims>(table, beginHeld(*out, MAX_POSITION_TEXT));
     if (table.readStatus != 1) return;
     endHeld(*out, p);
   }
@@ -73,34 +83,45 @@ void writePositions(TableStream& table, HeldText* out, int32_t count) {
     closeList(*out, n);
 }
 
-// Copies n bytes of text as a JSON string; the data may end first, which
-// cuts the row. Text that lies in the table's buffer whole, as most does,
-// is written at once.
-void writeTextBytes(TableStream& table, HeldText* out, int64_t n) {
-  if (out == nullptr) {
-    if (!skipBytes(table, n)) table.readStatus = 0;
-    return;
-  }
-  int64_t piece = table.end - table.next;
-  if (n <= piece) piece = n;
-  char* p = beginHeld(*out, jsonCharsRoom(static_cast<size_t>(piece)) + 2);
+// Copies n bytes of text as a JSON string, the table's buffer holding only
+// their first bytes or none: piece by piece as the buffer is refilled. The
+// data may end first, which cuts the row.
+[[gnu::noinline]] void writeTextInPieces(TableStream& table, HeldText& out, int64_t n,
+                                         const KeyText& key) {
+  char* p = beginValue(out, key, 1);
   *p++ = '"';
+  endHeld(out, p);
   for (;;) {
-    p = writeJsonChars(p, table.next, static_cast<size_t>(piece));
+    int64_t piece = table.end - table.next;
+    if (piece > n) piece = n;
+    p = writeJsonChars(beginHeld(out, jsonCharsRoom(static_cast<size_t>(piece)) + 1), table.next,
+                       static_cast<size_t>(piece));
+    endHeld(out, p);
     table.next += piece;
     n -= piece;
     if (n == 0) break;
-    endHeld(*out, p);
     if (!fillTable(table)) {
       table.readStatus = 0;
       return;
     }
-    piece = table.end - table.next;
-    if (n <= piece) piece = n;
-    p = beginHeld(*out, jsonCharsRoom(static_cast<size_t>(piece)) + 1);
   }
+  putHeldChar(out, '"');
+}
+
+// Copies n bytes of text as a JSON string. Text that lies in the table's
+// buffer whole, as most does, is written at once.
+inline void writeTextBytes(TableStream& table, HeldText* out, int64_t n, const KeyText& key) {
+  if (out == nullptr) {
+    if (!skipBytes(table, n)) table.readStatus = 0;
+    return;
+  }
+  if (n > table.end - table.next) return writeTextInPieces(table, *out, n, key);
+  char* p = beginValue(*out, key, jsonCharsRoom(static_cast<size_t>(n)) + 2);
+  *p++ = '"';
+  p = writeJsonChars(p, table.next, static_cast<size_t>(n));
   *p++ = '"';
   endHeld(*out, p);
+  table.next += n;
 }
 
 // A K component of the given size code: absent, 1 byte unsigned, 2 or 4
@@ -118,37 +139,39 @@ int32_t readTripletPart(TableStream& table, int size) {
   }
 }
 
-void jsonText(TableStream& table, HeldText* out, int32_t count) {
+void jsonText(TableStream& table, HeldText* out, int32_t count, const KeyText& key) {
   const int32_t n = listLength(table, count, 1);
-  if (n >= 0) writeTextBytes(table, out, n);
+  if (n >= 0) writeTextBytes(table, out, n, key);
 }
 
-void jsonFloat(TableStream& table, HeldText* out, int32_t) {
-  writeNumbers<4>(table, out, 1, [&](char* p) { return writeJsonFloat(p, readFloat(table)); });
+void jsonFloat(TableStream& table, HeldText* out, int32_t, const KeyText& key) {
+  writeNumbers<4>(table, out, 1, key, [&](char* p) { return writeJsonFloat(p, readFloat(table)); });
 }
 
-void jsonDouble(TableStream& table, HeldText* out, int32_t count) {
-  writeNumbers<8>(table, out, count,
+void jsonDouble(TableStream& table, HeldText* out, int32_t count, const KeyText& key) {
+  writeNumbers<8>(table, out, count, key,
                   [&](char* p) { return writeJsonDouble(p, readDouble(table)); });
 }
 
-void jsonShort(TableStream& table, HeldText* out, int32_t count) {
-  writeNumbers<2>(table, out, count, [&](char* p) { return writeInt(p, readShort(table)); });
+void jsonShort(TableStream& table, HeldText* out, int32_t count, const KeyText& key) {
+  writeNumbers<2>(table, out, count, key, [&](char* p) { return writeInt(p, readShort(table)); });
 }
 
-void jsonLong(TableStream& table, HeldText* out, int32_t count) {
-  writeNumbers<4>(table, out, count, [&](char* p) { return writeInt(p, readLong(table)); });
+void jsonLong(TableStream& table, HeldText* out, int32_t count, const KeyText& key) {
+  writeNumbers<4>(table, out, count, key, [&](char* p) { return writeInt(p, readLong(table)); });
 }
 
-void jsonDate(TableStream& table, HeldText* out, int32_t) { writeTextBytes(table, out, 20); }
+void jsonDate(TableStream& table, HeldText* out, int32_t, const KeyText& key) {
+  writeTextBytes(table, out, 20, key);
+}
 
-void jsonNull(TableStream&, HeldText* out, int32_t) {
-  if (out != nullptr) putHeld(*out, "null", 4);
+void jsonNull(TableStream&, HeldText* out, int32_t, const KeyText& key) {
+  if (out != nullptr) endHeld(*out, writeJsonNull(beginValue(*out, key, 4)));
 }
 
 // {"id":...,"tile":...,"external":...}: the type byte's bit pairs 7-6, 5-4
 // and 3-2 give the sizes of the three parts, null where a part is absent.
-void jsonTriplet(TableStream& table, HeldText* out, int32_t) {
+void jsonTriplet(TableStream& table, HeldText* out, int32_t, const KeyText& key) {
   const int type = readChar(table);
   if (type == EOF) {
     table.readStatus = 0;
@@ -160,7 +183,7 @@ void jsonTriplet(TableStream& table, HeldText* out, int32_t) {
   // Each part's key is copied whole, 16 bytes, and then cut to its length.
   static const char kPartKeys[3][16] = {"{\"id\":", ",\"tile\":", ",\"external\":"};
   static const uint8_t kPartKeyLength[3] = {6, 8, 12};
-  char* p = beginHeld(*out, 3 * (16 + MAX_JSON_NUMBER) + 1);
+  char* p = beginValue(*out, key, 3 * (16 + MAX_JSON_NUMBER) + 1);
   for (int i = 0; i < 3; ++i) {
     std::memcpy(p, kPartKeys[i], 16);
     p += kPartKeyLength[i];

@@ -17,15 +17,15 @@ namespace {
 // geometry comes first, wherever the geometry column is.
 HeldText propertiesText;
 
-// For each column: its writer, the text that comes before its value (the
-// key, with a comma unless it opens its object), and where its text goes.
-// The key texts are copied whole, KEY_TEXT bytes at once, and then cut to
-// their length.
-constexpr size_t KEY_TEXT = 48;
-JsonWriter columnWriter[MAX_COLUMNS];
-char keyText[MAX_COLUMNS][KEY_TEXT];
-uint8_t keyLength[MAX_COLUMNS];
-HeldText* columnText[MAX_COLUMNS];
+// What the rows need of each column, side by side: its writer, its count,
+// where its text goes and the text that comes before its value.
+struct JsonColumn {
+  JsonWriter write;
+  HeldText* text;
+  int32_t count;
+  KeyText key;
+};
+JsonColumn jsonColumn[MAX_COLUMNS];
 
 // The GeoJSON geometry column: the first coordinate column, -1 when none.
 int geometryColumn(OutputFormat format) {
@@ -41,28 +41,26 @@ void prepareColumns(OutputFormat format, int geometry) {
   for (int i = 0; i < columnTotal; ++i) {
     const char type = headerText.column[i].type[0];
     if (i == geometry) {
-      columnWriter[i] = geometryWriterForType(type);
-      columnText[i] = &jsonText;
-      keyLength[i] = 0;
+      jsonColumn[i] = {geometryWriterForType(type), &jsonText, columnCount[i], KeyText{}};
       continue;
     }
-    columnWriter[i] = jsonWriterForType(type);
-    columnText[i] = format == FORMAT_GEOJSON ? &propertiesText : &jsonText;
-    const int n =
-        std::snprintf(keyText[i], sizeof keyText[i], "%s\"%s\":", first ? "" : ",", columnKey[i]);
-    keyLength[i] = static_cast<uint8_t>(n);
+    HeldText* text = format == FORMAT_GEOJSON ? &propertiesText : &jsonText;
+    jsonColumn[i] = {jsonWriterForType(type), text, columnCount[i],
+                     makeKeyText(columnKey[i], first)};
     first = false;
   }
 }
 
 // The start of a row's text: the comma and line end that part it from the
-// row before, where the format has them, and the row's own opening.
+// row before, where the format has them, and the feature's opening. (The
+// row's object is opened by its first column's key text.)
 void openRow(OutputFormat format, int64_t row, bool firstWritten, bool hasGeometry) {
-  if (format != FORMAT_JSONL) putHeld(jsonText, firstWritten ? "\n" : ",\n");
-  if (format != FORMAT_GEOJSON) {
-    putHeldChar(jsonText, '{');
-    return;
-  }
+  if (format == FORMAT_JSONL) return;
+  if (firstWritten)
+    putHeldChar(jsonText, '\n');
+  else
+    putHeld(jsonText, ",\n", 2);
+  if (format == FORMAT_JSON) return;
   putHeld(jsonText, "{\"type\":\"Feature\",\"id\":");
   endHeld(jsonText, writeInt64(beginHeld(jsonText, 20), row));
   putHeld(jsonText, ",\"geometry\":");
@@ -76,16 +74,12 @@ void closeRow(OutputFormat format) {
   } else if (format == FORMAT_JSON) {
     putHeldChar(jsonText, '}');
   } else {
-    putHeld(jsonText, ",\"properties\":{");
+    // The first property's key text opens the properties' object.
+    putHeld(jsonText, ",\"properties\":");
+    if (propertiesText.used == 0) putHeldChar(jsonText, '{');
     putHeld(jsonText, propertiesText.data, propertiesText.used);
     putHeld(jsonText, "}}", 2);
   }
-}
-
-// Writes a column's key text before its value.
-inline void putKey(HeldText& out, int i) {
-  std::memcpy(beginHeld(out, KEY_TEXT), keyText[i], KEY_TEXT);
-  out.used += keyLength[i];
 }
 
 }  // namespace
@@ -98,23 +92,23 @@ void flushJsonText() {
 JsonRows writeJsonRows(TableStream& table, OutputFormat format, int64_t firstRec, int64_t lastRec) {
   const int geometry = geometryColumn(format);
   prepareColumns(format, geometry);
+  const JsonColumn* const columnsEnd = jsonColumn + columnTotal;
   measureData(table);
   JsonRows rows;
-  while (!standardOutput.failed && !atEndOfData(table)) {
-    const int64_t row = rows.records + 1;
+  int64_t records = 0, written = 0;
+  while (!atEndOfData(table)) {
+    const int64_t row = records + 1;
     const bool wanted = row >= firstRec && row <= lastRec;
     const size_t rowStart = jsonText.used;
     const int64_t dataStart = tablePosition(table);
     table.readStatus = 1;
-    if (wanted) openRow(format, row, rows.written == 0, geometry >= 0);
+    if (wanted) openRow(format, row, written == 0, geometry >= 0);
     if (wanted) {
-      for (int i = 0; i < columnTotal && table.readStatus == 1; ++i) {
-        putKey(*columnText[i], i);
-        columnWriter[i](table, columnText[i], columnCount[i]);
-      }
+      for (const JsonColumn* c = jsonColumn; c != columnsEnd && table.readStatus == 1; ++c)
+        c->write(table, c->text, c->count, c->key);
     } else {
-      for (int i = 0; i < columnTotal && table.readStatus == 1; ++i)
-        columnWriter[i](table, nullptr, columnCount[i]);
+      for (const JsonColumn* c = jsonColumn; c != columnsEnd && table.readStatus == 1; ++c)
+        c->write(table, nullptr, c->count, c->key);
     }
     if (table.readStatus != 1 || tablePosition(table) == dataStart) {
       // The data ended inside the row, or the row took no byte: it is taken
@@ -123,11 +117,15 @@ JsonRows writeJsonRows(TableStream& table, OutputFormat format, int64_t firstRec
       if (table.readStatus != 1) rows.cutRow = row;
       break;
     }
-    ++rows.records;
+    ++records;
     if (!wanted) continue;
     closeRow(format);
-    ++rows.written;
-    if (jsonText.used >= OUTPUT_BUFFER_SIZE) flushJsonText();
+    ++written;
+    if (jsonText.used < OUTPUT_BUFFER_SIZE) continue;
+    flushJsonText();
+    if (standardOutput.failed) break;  // nothing more can be written
   }
+  rows.records = records;
+  rows.written = written;
   return rows;
 }

@@ -1,7 +1,5 @@
 #include "json/json_text.h"
 
-#include "output/portable_bits.h"
-
 namespace {
 
 // The JSON escape of each byte below 0x20: the short ones where JSON has
@@ -54,26 +52,9 @@ inline char* putJsonChar(char* p, unsigned char c) {
 
 }  // namespace
 
-char* writeJsonChars(char* p, const unsigned char* bytes, size_t n) {
-  // 16 bytes at a time: copied as they are where none needs more (most
-  // text), else one by one. The last piece reads and copies past the text.
-  const unsigned char* end = bytes + n;
-  for (; end - bytes >= 16; bytes += 16) {
-    if (needsJsonEscape(bytes, 16)) {
-      for (int k = 0; k < 16; ++k) p = putJsonChar(p, bytes[k]);
-    } else {
-      std::memcpy(p, bytes, 16);
-      p += 16;
-    }
-  }
-  const int rest = static_cast<int>(end - bytes);
-  if (rest == 0) return p;
-  if (needsJsonEscape(bytes, rest)) {
-    for (int k = 0; k < rest; ++k) p = putJsonChar(p, bytes[k]);
-    return p;
-  }
-  std::memcpy(p, bytes, 16);
-  return p + rest;
+char* escapeJsonChars(char* p, const unsigned char* bytes, int n) {
+  for (int k = 0; k < n; ++k) p = putJsonChar(p, bytes[k]);
+  return p;
 }
 
 void putJsonString(HeldText& out, const char* s) {

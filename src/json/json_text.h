@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "output/held_text.h"
+#include "output/portable_bits.h"
 #include "output/shortest_number.h"
 
 // Room for the text of one number: a float, a double, an integer or null.
@@ -33,12 +34,32 @@ inline char* writeJsonDouble(char* p, double v) {
 }
 
 // Writes n bytes at p as the characters of a JSON string, without the
+// quotes, each byte escaped as it needs. Returns the end.
+char* escapeJsonChars(char* p, const unsigned char* bytes, int n);
+
+// Writes n bytes at p as the characters of a JSON string, without the
 // quotes, and returns the end: each byte 0x80-0xFF is the character
 // U+0080-U+00FF (Latin-1), so any bytes give valid UTF-8 and none is lost;
 // the quote, the backslash and the control characters are escaped. Reads
 // up to 15 bytes past the n (as the table buffer allows) and needs room
-// for jsonCharsRoom(n) bytes at p.
-char* writeJsonChars(char* p, const unsigned char* bytes, size_t n);
+// for jsonCharsRoom(n) bytes at p. Most text needs no escape: it is
+// copied 16 bytes at a time.
+inline char* writeJsonChars(char* p, const unsigned char* bytes, size_t n) {
+  const unsigned char* end = bytes + n;
+  for (; end - bytes >= 16; bytes += 16) {
+    if (needsJsonEscape(bytes, 16)) {
+      p = escapeJsonChars(p, bytes, 16);
+    } else {
+      std::memcpy(p, bytes, 16);
+      p += 16;
+    }
+  }
+  const int rest = static_cast<int>(end - bytes);
+  if (rest == 0) return p;
+  if (needsJsonEscape(bytes, rest)) return escapeJsonChars(p, bytes, rest);
+  std::memcpy(p, bytes, 16);
+  return p + rest;
+}
 
 inline size_t jsonCharsRoom(size_t n) { return 6 * n + 16; }
 
