@@ -1,29 +1,46 @@
 #!/usr/bin/env python3
 """Runs QuorlDCW and the independent decoder (decode_table.py) on tables and
-compares standard output, standard error and exit status byte for byte.
+compares standard output, standard error and exit status.
 
     compare_with_decoder.py --tool QuorlDCW [--runner PROGRAM] [--crlf]
-        [--editions first,2407] (--manifest DIR | TABLE...)
-    compare_with_decoder.py --decoder-only --manifest DIR [--editions ...]
+        [--editions first,2407] [--formats dcw,json,jsonl,geojson]
+        (--manifest DIR | TABLE...)
+    compare_with_decoder.py --decoder-only --manifest DIR [--editions ...] [--formats ...]
 
-The tool runs as `[runner] tool [-e 2407] -l 2147483647 PATH`. With
---manifest, every file listed in DIR/MANIFEST.tsv is checked, and each run
-must also give what the manifest's `fields` column says: 6 fields dump in
-both editions, 7 or mixed:6/7 are rejected in the first edition and dump
-in the later one (-e 2407), and a file that is not a table is rejected in
-both. --decoder-only checks the decoder against those expectations alone.
+The dump (dcw) runs as `[runner] tool [-e 2407] -l 2147483647 PATH` and is
+compared byte for byte. The structured outputs run as `[runner] tool
+[-e 2407] -o FORMAT PATH`: status and standard error byte for byte,
+standard output by parsed value (the same structure, keys in the same
+order, equal strings and integers, each float the same bits at its width
+and written with the fewest significant digits that read back to it) and
+by its layout (LF only, one row or feature a line).
+
+With --manifest, every file listed in DIR/MANIFEST.tsv is checked, and
+each run must also give what the manifest's `fields` column says: 6 fields
+dump in both editions, 7 or mixed:6/7 are rejected in the first edition and
+dump in the later one (-e 2407), and a file that is not a table is rejected
+in both. --decoder-only checks the decoder against those expectations
+alone, and its own JSON text against its values.
 
 The environment variables QUORL_TOOL, QUORL_TOOL_RUNNER and
 QUORL_TOOL_LINE_ENDS=crlf replace --tool, --runner and --crlf, so that a
 test can be pointed at another build of the tool (the Windows one under
-wine). Exits 0 when everything agrees, 1 on a difference, 77 when the
-manifest's folder is missing (the test is skipped), 2 on a usage error.
+wine). Where QUORL_TOOL names another tool than --tool, each structured
+output must also be the same bytes as the --tool build's (run with
+--runner): JSON is the same on every host. Exits 0 when everything agrees,
+1 on a difference, 77 when the manifest's folder is missing or the tool
+has no -o (the test is skipped; its dump is still checked), 2 on a usage
+error.
 """
 
 import argparse
 import concurrent.futures
 import csv
+import functools
+import json
+import math
 import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -33,16 +50,23 @@ import time
 # in the source tree.
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from decode_table import NOT_A_TABLE, decode_table  # noqa: E402
+from decode_table import (FORMATS, NOT_A_TABLE, Single, decode_table,  # noqa: E402
+                          decode_values, expected_output, json_text, number_json,
+                          shortest_text, single_from_text, structured_text)
 
 SKIPPED = 77
 EDITIONS = {"first": False, "2407": True}
 SHOWN_FAILURES = 10
 
+# Real tables that end inside a row: the structured outputs stop before
+# that row (status 1) where the dump shows it as its extra last row.
+ENDS_INSIDE_ROW = {"vmap2/texash/tileref/tileref.aft": 2}  # one stray byte after row 1
+
 
 def read_manifest(folder):
-    """(path, expectation) for every file listed: expectation is the set of
-    editions in which it must dump, or None for a file that is not a table."""
+    """(path, expectation) for every file listed. The expectation is the
+    set of editions in which it must dump (None for a file that is not a
+    table) and the row its data ends inside (None where it ends cleanly)."""
     entries = []
     with open(os.path.join(folder, "MANIFEST.tsv"), newline="") as f:
         for row in csv.DictReader(f, delimiter="\t"):
@@ -55,7 +79,8 @@ def read_manifest(folder):
                 dumps_in = {"2407"}
             else:
                 raise SystemExit("%s: unknown fields value %r" % (row["path"], fields))
-            entries.append((os.path.join(folder, row["path"]), dumps_in))
+            entries.append((os.path.join(folder, row["path"]),
+                            (dumps_in, ENDS_INSIDE_ROW.get(row["path"]))))
     return entries
 
 
@@ -84,24 +109,26 @@ def run_once(args):
         return out_file.read(), err_file.read(), status
 
 
-def run_tool(command, path, edition, crlf, problems):
-    """The tool's (stdout, stderr, status) for one table and edition, and
-    whether it had to be run twice.
+def tool_arguments(command, path, edition, fmt):
+    """The tool's command line for one table, edition and format."""
+    args = list(command)
+    if EDITIONS[edition]:
+        args += ["-e", "2407"]
+    args += ["-l", "2147483647"] if fmt == "dcw" else ["-o", fmt]
+    return args + [path]
+
+
+def run_tool(args):
+    """The tool's (stdout, stderr, status), and whether it had to be run
+    twice.
 
     The tool writes its banner before anything else, so a failed run that
     wrote nothing at all never got to start; wine does that now and then
     (about once in a few thousand runs). Such a run is tried once more."""
-    args = list(command)
-    if EDITIONS[edition]:
-        args += ["-e", "2407"]
-    args += ["-l", "2147483647", path]
     out, err, status = run_once(args)
     retried = status != 0 and not out and not err
     if retried:
         out, err, status = run_once(args)
-    if crlf:
-        out = take_crlf(out, "tool's stdout", problems)
-        err = take_crlf(err, "tool's stderr", problems)
     return (out, err, status), retried
 
 
@@ -126,11 +153,223 @@ def shown_line(line, limit=200):
     return text if len(text) <= limit else text[:limit] + "..."
 
 
-def expectation_problems(who, result, dumps_in, edition):
+# --- Structured outputs: parsed values --------------------------------------
+
+
+class NumberText(str):
+    """A number of the tool's JSON, kept as its text."""
+
+
+class Pairs(list):
+    """An object of the tool's JSON: its (key, value) pairs in order."""
+
+
+def no_constant(name):
+    raise ValueError("%s is not JSON" % name)
+
+
+def parse_json(text):
+    """The tool's JSON text as Python values: NumberText, str, None, lists
+    and Pairs (true and false never appear in these outputs)."""
+    return json.loads(text, parse_float=NumberText, parse_int=NumberText,
+                      parse_constant=no_constant, object_pairs_hook=Pairs)
+
+
+def significant_digits(text):
+    """The significant digits of a number text: leading zeros do not
+    count, nor do trailing zeros of a number without a point."""
+    mantissa = text.lstrip("-").split("e")[0].split("E")[0]
+    digits = mantissa.replace(".", "").lstrip("0")
+    if "." not in mantissa:
+        digits = digits.rstrip("0")
+    return len(digits) or len(mantissa.replace(".", ""))
+
+
+# What each number text of the table in hand reads back to: the three
+# formats write the same numbers.
+READINGS = {}
+
+
+def reading(text, single):
+    """What a number text reads back to at its width (32 bits where
+    single), and whether it has the fewest significant digits that do."""
+    key = (text, single)
+    if key not in READINGS:
+        value = single_from_text(text) if single else float(text)
+        digits = significant_digits(text)
+        if single:
+            fewest = digits == 1 or (digits <= 9 and shortest_text(value, digits - 1) is None)
+        else:
+            fewest = digits == len(re.sub("[^0-9]", "", repr(value).split("e")[0]).strip("0"))
+        READINGS[key] = value, fewest
+    return READINGS[key]
+
+
+def number_problem(text, expected):
+    """What is wrong with a number text where the float expected (Single:
+    32 bits) was to be written, or None."""
+    value, fewest = reading(text, isinstance(expected, Single))
+    if value == expected and math.copysign(1, value) == math.copysign(1, expected):
+        # std::to_chars writes a large integer in fixed notation exactly.
+        if fewest or text == number_json(expected):
+            return None
+    return "tool %s (%d digits), decoder %s" % (text, significant_digits(text),
+                                               number_json(expected))
+
+
+def shown(value, limit=80):
+    """A parsed or expected value for the report, as JSON cut short."""
+    if isinstance(value, NumberText):
+        text = str(value)
+    elif isinstance(value, Pairs):
+        text = "{" + ",".join("%s:%s" % (json.dumps(k), shown(v)) for k, v in value) + "}"
+    elif isinstance(value, list):
+        text = "[" + ",".join(shown(v) for v in value) + "]"
+    else:
+        text = json_text(value)
+    return text if len(text) <= limit else text[:limit] + "..."
+
+
+def difference(tool, expected):
+    """None where the tool's parsed value is the expected one, else the
+    problem and the path to it as a list of parts, innermost first."""
+    if isinstance(expected, float):
+        if isinstance(tool, NumberText):
+            problem = number_problem(tool, expected)
+            return problem and (problem, [])
+    elif expected is None:
+        if tool is None:
+            return None
+    elif isinstance(expected, str):
+        if type(tool) is str and tool == expected:
+            return None
+    elif isinstance(expected, int):
+        if isinstance(tool, NumberText) and tool == "%d" % expected:
+            return None
+    elif isinstance(expected, list):
+        if type(tool) is list:
+            for index, (a, b) in enumerate(zip(tool, expected)):
+                found = difference(a, b)
+                if found:
+                    found[1].append("[%d]" % index)
+                    return found
+            if len(tool) == len(expected):
+                return None
+            return "tool has %d elements, decoder %d" % (len(tool), len(expected)), []
+    elif isinstance(tool, Pairs):
+        keys = [key for key, _ in tool]
+        if keys != list(expected):
+            return "keys: tool %s, decoder %s" % (keys, list(expected)), []
+        for (key, a), b in zip(tool, expected.values()):
+            found = difference(a, b)
+            if found:
+                found[1].append("." + key)
+                return found
+        return None
+    return "tool %s, decoder %s" % (shown(tool), shown(expected)), []
+
+
+def value_problem(fmt, out, expected):
+    """Where the tool's standard output differs by value from the expected
+    output (jsonl: a list of rows, one a line), or None."""
+    try:
+        text = out.decode("utf-8")
+    except UnicodeDecodeError as e:
+        return "stdout is not UTF-8 at byte %d" % e.start
+    if expected is None:
+        return "stdout should be empty, holds %r" % out[:80] if out else None
+    try:
+        if fmt == "jsonl":  # LF only: U+0085 and U+2028 may stand in strings
+            lines = text.split("\n")
+            tool = parse_json("[" + ",".join(lines[:-1] if lines[-1] == "" else lines) + "]")
+        else:
+            tool = parse_json(text)
+    except ValueError as e:
+        return "stdout is not %s: %s" % ("one JSON object a line" if fmt == "jsonl" else "JSON", e)
+    found = difference(tool, expected)
+    if not found:
+        return None
+    parts = found[1][::-1]
+    where = "stdout "
+    if fmt == "jsonl" and parts:
+        where = "stdout line %s: " % (int(parts.pop(0)[1:-1]) + 1)
+    path = "".join(parts).lstrip(".")
+    return "%s%s%s" % (where, path + ": " if path else "", found[0])
+
+
+# --- Structured outputs: the layout -----------------------------------------
+
+OUTSIDE_STRINGS = re.compile(rb'"[^"\\]*(?:\\.[^"\\]*)*"')
+
+
+def expected_lines(fmt, expected):
+    """The layout of an output: for each line, None for one row, column or
+    feature, else the text of the line (for json's first line: its end)."""
+    if fmt == "jsonl":
+        return [None] * len(expected)
+    if fmt == "geojson":
+        frames = ['{"type":"FeatureCollection","features":[', "]}"]
+        groups = [len(expected["features"])]
+    else:
+        frames = ['"columns":[', '],"rows":[', '],"records":%d}' % expected["records"]]
+        groups = [len(expected["columns"]), len(expected["rows"])]
+    lines = [frames[0]]
+    for items, frame in zip(groups, frames[1:]):
+        if items:
+            lines += [None] * items + [frame]
+        else:
+            lines[-1] += frame
+    return lines
+
+
+def layout_problem(fmt, out, expected):
+    """What is wrong with the lines of a structured output, or None: LF
+    only, an LF at the end, no space outside strings, and one row, column
+    or feature a line, framed as the format says."""
+    if b"\r" in out:
+        return "stdout has a carriage return at byte %d (JSON ends its lines in LF only)" % (
+            out.index(b"\r"))
+    if not out:
+        return None
+    if not out.endswith(b"\n"):
+        return "stdout does not end in a line feed"
+    bare = OUTSIDE_STRINGS.sub(b"", out)
+    if b" " in bare or b"\t" in bare:
+        return "stdout has a space or tab outside strings"
+    if expected is None:
+        return None
+    lines = out[:-1].split(b"\n")
+    wanted = expected_lines(fmt, expected)
+    if len(lines) != len(wanted):
+        return "stdout has %d lines, the layout %d" % (len(lines), len(wanted))
+    for number, (line, want) in enumerate(zip(lines, wanted)):
+        if want is None:
+            last = fmt == "jsonl" or wanted[number + 1] is not None
+            ok = line.startswith(b"{") and line.endswith(b"}" if last else b"},")
+        elif number == 0 and fmt == "json":
+            ok = line.startswith(b'{"description":') and line.endswith(want.encode())
+        else:
+            ok = line == want.encode()
+        if not ok:
+            return "stdout line %d does not follow the layout: %s" % (number + 1,
+                                                                     shown_line(line, 120))
+    return None
+
+
+# --- One table ---------------------------------------------------------------
+
+
+def expectation_problems(who, result, expectation, edition, fmt):
     """What is wrong with a run's result against the manifest's expectation."""
     out, err, status = result
+    dumps_in, ends_inside = expectation
     if dumps_in is not None and edition in dumps_in:
-        if status != 0 or not err.endswith(b" Records processed\n"):
+        if fmt != "dcw" and ends_inside:
+            ending = b"Not a valid VPF table file: its data ends inside row %d\n" % ends_inside
+            if status != 1 or not err.endswith(ending):
+                return ["%s: expected %r (status 1), got status %d, stderr ending %r"
+                        % (who, ending, status, err[-60:])]
+        elif status != 0 or not err.endswith(b" Records processed\n"):
             return ["%s: expected a dump (status 0), got status %d, stderr ending %r"
                     % (who, status, err[-60:])]
     elif status != 1 or not err.endswith(NOT_A_TABLE):
@@ -139,26 +378,129 @@ def expectation_problems(who, result, dumps_in, edition):
     return []
 
 
-def check_run(job, command, crlf):
-    """Runs one table in one edition; returns (job, decoder status, problems,
-    whether the tool was run twice)."""
-    path, edition, dumps_in, has_expectation = job
+def dump_problems(tool, expected, crlf):
+    """The dump: standard output, standard error and status byte for byte."""
     problems = []
-    retried = False
-    decoded = decode_table(path, EDITIONS[edition])
-    if has_expectation:
-        problems += expectation_problems("decoder", decoded, dumps_in, edition)
-    if command is not None:
-        tool, retried = run_tool(command, path, edition, crlf, problems)
-        for name, index in (("stdout", 0), ("stderr", 1)):
-            difference = first_difference(name, tool[index], decoded[index])
-            if difference:
-                problems.append(difference)
-        if tool[2] != decoded[2]:
-            problems.append("status: tool %d, decoder %d" % (tool[2], decoded[2]))
-        if has_expectation:
-            problems += expectation_problems("tool", tool, dumps_in, edition)
-    return job, decoded[2], problems, retried
+    out, err, status = tool
+    if crlf:
+        out = take_crlf(out, "tool's stdout", problems)
+        err = take_crlf(err, "tool's stderr", problems)
+    for name, mine, theirs in (("stdout", out, expected[0]), ("stderr", err, expected[1])):
+        difference_text = first_difference(name, mine, theirs)
+        if difference_text:
+            problems.append(difference_text)
+    if status != expected[2]:
+        problems.append("status: tool %d, decoder %d" % (status, expected[2]))
+    return problems
+
+
+def structured_problems(fmt, tool, expected, crlf):
+    """A structured output: status and standard error byte for byte;
+    standard output the decoder's text, or else the same by value and
+    layout (the tool may escape strings or write numbers otherwise)."""
+    out, err, status = tool
+    text, decoded = expected
+    problems = []
+    if crlf:
+        err = take_crlf(err, "tool's stderr", problems)
+    difference_text = first_difference("stderr", err, decoded.err)
+    if difference_text:
+        problems.append(difference_text)
+    if status != decoded.status:
+        problems.append("status: tool %d, decoder %d" % (status, decoded.status))
+    if out != text:
+        problems += text_problems(fmt, out, decoded)
+    return problems
+
+
+def text_problems(fmt, out, decoded):
+    """A structured output against the decoder's values: layout and value."""
+    expected = expected_output(decoded, fmt)
+    return [p for p in (layout_problem(fmt, out, expected), value_problem(fmt, out, expected))
+            if p]
+
+
+def same_table(a, b):
+    """Whether two editions' readings of a table are the same (a valid
+    header with the same definitions): then so are their outputs."""
+    return (a is not None and b is not None and a.header is not None and b.header is not None
+            and a.header.definitions == b.header.definitions
+            and (a.header.description, a.header.narrative) ==
+            (b.header.description, b.header.narrative))
+
+
+def decoder_results(path, edition, formats, previous):
+    """The decoder's outputs of a table in one edition: the dump as
+    (stdout, stderr, status) and for each structured format (text,
+    Decoded); those of the previous edition where it read the same."""
+    later = EDITIONS[edition]
+    decoded = decode_values(path, later) if set(formats) - {"dcw"} else None
+    if previous and same_table(previous[1], decoded):
+        return previous, True
+    dump = decode_table(path, later) if "dcw" in formats else None
+    texts = {fmt: (structured_text(decoded, fmt), decoded) for fmt in formats if fmt != "dcw"}
+    return (dump, decoded, texts), False
+
+
+def check_table(entry, commands, editions, formats, crlf):
+    """Runs one table in every edition and format; returns (path,
+    [(edition, format, decoder's outcome, problems)], tool runs retried)."""
+    path, expectation = entry
+    tool_command, reference_command = commands
+    READINGS.clear()
+    results = []
+    retries = 0
+    previous = None
+    for edition in editions:
+        previous, shared = decoder_results(path, edition, formats, previous)
+        dump, decoded, texts = previous
+        for fmt in formats:
+            expected = dump if fmt == "dcw" else texts[fmt]
+            result = dump if fmt == "dcw" else (expected[0], decoded.err, decoded.status)
+            problems = []
+            if expectation:
+                problems += expectation_problems("decoder", result, expectation, edition, fmt)
+            if tool_command is None:
+                if fmt != "dcw" and not shared:  # the decoder's text against its values
+                    problems += text_problems(fmt, expected[0], decoded)
+            else:
+                tool, retried = run_tool(tool_arguments(tool_command, path, edition, fmt))
+                retries += retried
+                if fmt == "dcw":
+                    problems += dump_problems(tool, expected, crlf)
+                else:
+                    problems += structured_problems(fmt, tool, expected, crlf)
+                    if reference_command:
+                        reference, retried = run_tool(
+                            tool_arguments(reference_command, path, edition, fmt))
+                        retries += retried
+                        problems += same_bytes_problems(tool[0], reference[0])
+                if expectation:
+                    problems += expectation_problems("tool", tool, expectation, edition, fmt)
+            results.append((edition, fmt, outcome(result), problems))
+    return path, results, retries
+
+
+def same_bytes_problems(out, reference):
+    """On another host the structured output must be the same bytes."""
+    if out == reference:
+        return []
+    at = next((i for i, (a, b) in enumerate(zip(out, reference)) if a != b),
+              min(len(out), len(reference)))
+    return ["stdout is not the same bytes as the --tool build's from byte %d: %s, not %s "
+            "(JSON is the same on every host)" % (at, shown_line(out[at:at + 40], 60),
+                                                   shown_line(reference[at:at + 40], 60))]
+
+
+def outcome(result):
+    """How the decoder's run ended: dumped, rejected, cut (its data ends
+    inside a row) or another status."""
+    _, err, status = result
+    if status == 0:
+        return "dumped"
+    if status == 1:
+        return "rejected" if err.endswith(NOT_A_TABLE) else "cut"
+    return "status %d" % status
 
 
 def parse_arguments():
@@ -170,6 +512,8 @@ def parse_arguments():
     parser.add_argument("--manifest", metavar="DIR", help="check every file in DIR/MANIFEST.tsv")
     parser.add_argument("--editions", default="first",
                         help="first, 2407 or first,2407 (default first)")
+    parser.add_argument("--formats", default="dcw",
+                        help="some of dcw,json,jsonl,geojson (default dcw)")
     parser.add_argument("--decoder-only", action="store_true",
                         help="check the decoder against the manifest, without the tool")
     parser.add_argument("tables", nargs="*", help="table paths to check")
@@ -177,10 +521,17 @@ def parse_arguments():
     args.editions = args.editions.split(",")
     if not args.editions or any(e not in EDITIONS for e in args.editions):
         parser.error("--editions takes first, 2407 or first,2407")
+    args.formats = args.formats.split(",")
+    if any(f not in FORMATS for f in args.formats):
+        parser.error("--formats takes some of " + ",".join(FORMATS))
     if bool(args.manifest) == bool(args.tables):
         parser.error("give either --manifest DIR or table paths")
     if args.decoder_only and not args.manifest:
         parser.error("--decoder-only checks the manifest's expectations: give --manifest")
+    reference = ([args.runner] if args.runner else []) + [args.tool]
+    args.reference = None
+    if os.environ.get("QUORL_TOOL", args.tool) != args.tool and args.tool:
+        args.reference = reference
     args.tool = os.environ.get("QUORL_TOOL", args.tool)
     args.runner = os.environ.get("QUORL_TOOL_RUNNER", args.runner)
     args.crlf = args.crlf or os.environ.get("QUORL_TOOL_LINE_ENDS") == "crlf"
@@ -196,32 +547,42 @@ def main():
             print("real tables not found at %s: skipped (they sit beside the project's root "
                   "in ../shared/realdata)" % args.manifest)
             return SKIPPED
-        entries = [(path, dumps_in, True) for path, dumps_in in read_manifest(args.manifest)]
+        entries = read_manifest(args.manifest)
     else:
-        entries = [(path, None, False) for path in args.tables]
-    command = None
+        entries = [(path, None) for path in args.tables]
+    commands = (None, None)
+    unchecked = None
     if not args.decoder_only:
-        command = ([args.runner] if args.runner else []) + [args.tool]
-    jobs = [(path, edition, dumps_in, has_expectation)
-            for path, dumps_in, has_expectation in entries for edition in args.editions]
+        commands = (([args.runner] if args.runner else []) + [args.tool], args.reference)
+        if set(args.formats) - {"dcw"} and entries and not knows_formats(commands[0],
+                                                                          entries[0][0]):
+            # A build from before -o: its dump is still checked.
+            unchecked = [f for f in args.formats if f != "dcw"]
+            args.formats = [f for f in args.formats if f == "dcw"]
 
     started = time.monotonic()
     failures = []
-    statuses = {}
+    outcomes = {}
     retries = 0
-    with concurrent.futures.ThreadPoolExecutor(max_workers=os.cpu_count() or 2) as pool:
-        for job, status, problems, retried in pool.map(
-                lambda j: check_run(j, command, args.crlf), jobs):
+    # Processes, not threads: the decoder's Python takes a core of its own.
+    check = functools.partial(check_table, commands=commands, editions=args.editions,
+                              formats=args.formats, crlf=args.crlf)
+    # The biggest tables first, so that no worker is left with one at the end.
+    order = sorted(entries, key=lambda entry: -size_of(entry[0]))
+    with concurrent.futures.ProcessPoolExecutor(max_workers=os.cpu_count() or 2) as pool:
+        done = dict(zip((path for path, _ in order), pool.map(check, order)))
+        for (path, expectation), (_, results, retried) in ((e, done[e[0]]) for e in entries):
             retries += retried
-            not_a_table = job[3] and job[2] is None
-            key = ("other file" if not_a_table else "table", status)
-            statuses[key] = statuses.get(key, 0) + 1
-            if problems:
-                failures.append((job, problems))
+            not_a_table = expectation is not None and expectation[0] is None
+            for edition, fmt, result, problems in results:
+                key = ("other file" if not_a_table else "table", result)
+                outcomes[key] = outcomes.get(key, 0) + 1
+                if problems:
+                    failures.append((path, edition, fmt, problems))
     seconds = time.monotonic() - started
 
-    for (path, edition, _, _), problems in failures[:SHOWN_FAILURES]:
-        print("FAIL %s (edition %s)" % (path, edition))
+    for path, edition, fmt, problems in failures[:SHOWN_FAILURES]:
+        print("FAIL %s (edition %s, format %s)" % (path, edition, fmt))
         for problem in problems:
             print("    " + problem)
     if len(failures) > SHOWN_FAILURES:
@@ -229,33 +590,52 @@ def main():
     if retries:
         print("%d run%s of the tool wrote nothing and failed: tried again"
               % (retries, "s" if retries > 1 else ""))
-    print(summary(entries, args, statuses, failures, len(jobs), seconds))
+    print(summary(entries, args, outcomes, failures, seconds))
+    if unchecked and not failures:
+        print("skipped %s: %s has no -o (with -o bogus it dumps the table)"
+              % (",".join(unchecked), args.tool))
+        return SKIPPED
     return 1 if failures else 0
+
+
+def knows_formats(command, path):
+    """Whether the tool has -o: then -o bogus is a usage error, where a
+    build from before it ignores the two words and dumps the table."""
+    (out, _, status), _ = run_tool(command + ["-o", "bogus", path])
+    return status == 3 or not out.startswith(b"Digital Chart of the World file: ")
+
+
+def size_of(path):
+    try:
+        return os.path.getsize(path)
+    except OSError:
+        return 0
 
 
 def counted(n, word):
     return "%d %s%s" % (n, word, "" if n == 1 else "s")
 
 
-def summary(entries, args, statuses, failures, runs, seconds):
-    """One line: how many tables and runs, how many dumped and rejected
-    (by the decoder's status), how long it took."""
-    tables = sum(1 for _, dumps_in, listed in entries if not (listed and dumps_in is None))
+def summary(entries, args, outcomes, failures, seconds):
+    """One line: how many tables and runs, how many dumped, rejected and
+    cut short (by the decoder's outcome), how long it took."""
+    tables = sum(1 for _, expectation in entries
+                 if not (expectation is not None and expectation[0] is None))
     others = len(entries) - tables
-    table_runs = sum(n for (kind, _), n in statuses.items() if kind == "table")
+    runs = sum(outcomes.values())
+    table_runs = sum(n for (kind, _), n in outcomes.items() if kind == "table")
     verb = "meet%s the manifest (decoder only)" if args.decoder_only else "agree%s with the decoder"
     verb %= "s" if table_runs == 1 else ""
     if failures:
         verb = "checked, %d FAILED" % len(failures)
-    dumped = statuses.get(("table", 0), 0)
-    rejected = statuses.get(("table", 1), 0)
-    other = table_runs - dumped - rejected
-    line = "%s, editions %s: %s %s (%d dumped, %d rejected%s)" % (
-        counted(tables, "table"), "+".join(args.editions), counted(table_runs, "run"), verb,
-        dumped, rejected, ", %d other status" % other if other else "")
+    shown_outcomes = ", ".join("%d %s" % (n, name) for (kind, name), n in sorted(
+        outcomes.items()) if kind == "table")
+    line = "%s, editions %s, formats %s: %s %s (%s)" % (
+        counted(tables, "table"), "+".join(args.editions), "+".join(args.formats),
+        counted(table_runs, "run"), verb, shown_outcomes or "none")
     if others:
         line += "; %s not a table: rejected in %d of %s" % (
-            counted(others, "file"), statuses.get(("other file", 1), 0),
+            counted(others, "file"), outcomes.get(("other file", "rejected"), 0),
             counted(runs - table_runs, "run"))
     return line + "; %.1f s" % seconds
 

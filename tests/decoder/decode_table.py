@@ -1,12 +1,17 @@
 #!/usr/bin/env python3
 """A second, independent decoder of one VPF table, to check QuorlDCW against.
 
-    decode_table.py [-e 2407] PATH
+    decode_table.py [-e 2407] [-o FORMAT] PATH
 
-writes to standard output and standard error exactly what
-`QuorlDCW [-e 2407] -l 2147483647 PATH` writes there, and exits with the
-tool's status. As a module, decode_table(path, later_edition) returns the
-same as (stdout bytes, stderr bytes, status).
+writes to standard output and standard error what
+`QuorlDCW [-e 2407] -l 2147483647 PATH` writes there (with -o json, jsonl
+or geojson: `QuorlDCW [-e 2407] -o FORMAT PATH`), and exits with the
+tool's status. The dump is the same to the byte; the JSON is the same by
+value (the same structure, keys, strings and numbers, each float with as
+few significant digits as read back to it) and in its line layout. As a
+module, decode_table(path, later_edition, fmt) returns the same as (stdout
+bytes, stderr bytes, status); decode_values(path, later_edition) gives the
+rows as Python values and expected_output(decoded, fmt) the JSON ones.
 
 It is written in another language and in another shape than the tool
 (a position over the whole file in memory, the header read with a small
@@ -16,10 +21,15 @@ Standard library only.
 """
 
 import argparse
+import array
+import decimal
+import json
 import math
+import operator
 import os
 import struct
 import sys
+from fractions import Fraction
 
 BANNER = (b"QuorlGIS Mapping System\n"
           b"by Brannick\n"
@@ -31,6 +41,7 @@ COLUMNS_MARKER = b"\n**DCWcolumns ====================\n"
 DATA_MARKER = b"\n**DCWdata ===========================\n\n"
 EOF_MARKER = b"\n**DCWeof ===========================\n\n"
 
+FORMATS = ("dcw", "json", "jsonl", "geojson")
 MAX_COLUMNS = 100
 VARIABLE_COUNT = -1
 INT32_MAX = 2**31 - 1
@@ -175,17 +186,21 @@ def read_byte_order(table, order):
 
 def read_table_description(table):
     """At least one character up to the next ";" (79 kept, the rest dropped)."""
-    if len(scan(table, "%79[^;]%*[^;]")) != 1:
+    items = scan(table, "%79[^;]%*[^;]")
+    if len(items) != 1:
         raise InvalidTable
+    return items[0]
 
 
 def read_narrative_table_name(table):
     """One character from "_", letters and "-", then up to 11 more; then the
     run of ";", spaces and tabs after it."""
-    if len(scan(table, "%*[;\t ]%1[_A-Za-z-]")) != 1:
+    items = scan(table, "%*[;\t ]%1[_A-Za-z-]")
+    if len(items) != 1:
         raise InvalidTable
-    scan(table, "%11[_A-Za-z0-9.]")
+    items += scan(table, "%11[_A-Za-z0-9.]")
     scan(table, "%*[; \t]")
+    return b"".join(items)
 
 
 def read_column_name(table):
@@ -290,14 +305,25 @@ def add_column(columns, type_letter, count_text):
     columns.append((HANDLERS[type_letter], column_count(count_text)))
 
 
+class Header:
+    """What the header says: the table description and narrative table name
+    as read, the column definitions (the fields read_column_definition
+    returns) and the columns as (handler, count) pairs."""
+
+    def __init__(self, description, narrative):
+        self.description = description
+        self.narrative = narrative
+        self.definitions = []
+        self.columns = []
+
+
 def read_table_header(table, out, later_edition):
-    """Reads and echoes the whole header; returns the columns as
-    (handler, count) pairs, the table left on the first data byte."""
+    """Reads and echoes the whole header; returns the Header, the table left
+    on the first data byte."""
     read_byte_order(table, read_preamble(table))
-    read_table_description(table)
-    read_narrative_table_name(table)
+    header = Header(read_table_description(table), read_narrative_table_name(table))
     out += COLUMNS_MARKER
-    columns = []
+    columns = header.columns
     description = b""
     while True:
         c = table.get_char()
@@ -310,8 +336,9 @@ def read_table_header(table, out, later_edition):
         description = column[4]
         echo_column(out, column)
         add_column(columns, column[1], column[2])
+        header.definitions.append(column)
     out += b";\n"
-    return columns
+    return header
 
 
 # --- Values ---------------------------------------------------------------
@@ -458,6 +485,509 @@ HANDLERS = {
 }
 
 
+# --- Rows for the structured outputs --------------------------------------
+#
+# The structured outputs (-o json, jsonl, geojson) hold only complete rows.
+# A row is read as a list of raw values, one per column: a tuple of the
+# numbers for I, S, R and the position types (a position's components one
+# after the other), a float for F, a str for T and D (the bytes as
+# Latin-1), None for X and a tuple of three parts (None where absent) for
+# K. json_value turns one into Python JSON values, column_text into text.
+
+
+class RowCut(Exception):
+    """The data ends inside a row."""
+
+
+class Single(float):
+    """A value read from a 32-bit float; it is written with the fewest
+    digits that read back to it at 32 bits."""
+
+
+NUMBER_WIDTHS = {"h": 2, "i": 4, "f": 4, "d": 8}
+
+
+def take(table, n):
+    """The next n bytes; RowCut where fewer are left."""
+    end = table.pos + n
+    if end > len(table.data):
+        raise RowCut
+    chunk = table.data[table.pos:end]
+    table.pos = end
+    return chunk
+
+
+def take_numbers(table, n, code):
+    """n numbers of a struct code (h, i, f, d) in the table's byte order."""
+    end = table.pos + n * NUMBER_WIDTHS[code]
+    if end > len(table.data):
+        raise RowCut
+    order = ">" if table.swap_bytes else "<"
+    values = struct.unpack_from("%s%d%s" % (order, n, code), table.data, table.pos)
+    table.pos = end
+    return values
+
+
+def stored_count(table, count):
+    """The number of elements in this row's value: the column's count, or
+    the count stored before the value when the column says "*"; a negative
+    count is no element."""
+    if count == VARIABLE_COUNT:
+        count = take_numbers(table, 1, "i")[0]
+    return max(count, 0)
+
+
+def numbers_reader(code, dimensions=1):
+    """I, S, R and the positions: the count's elements, as one tuple."""
+    def read(table, count):
+        return take_numbers(table, stored_count(table, count) * dimensions, code)
+    return read
+
+
+def float_value(table, count):
+    """F: always one value, whatever the count."""
+    return take_numbers(table, 1, "f")[0]
+
+
+def text_value(table, count):
+    return take(table, stored_count(table, count)).decode("latin-1")
+
+
+def date_value(table, count):
+    return take(table, 20).decode("latin-1")
+
+
+def null_value(table, count):
+    return None
+
+
+def triplet_value(table, count):
+    """Type byte, then the three parts its bit pairs size."""
+    type_byte = take(table, 1)[0]
+    parts = []
+    for shift in (6, 4, 2):
+        size = (type_byte >> shift) & 3
+        if size == 0:
+            parts.append(None)
+        elif size == 1:
+            parts.append(take(table, 1)[0])
+        else:
+            parts.append(take_numbers(table, 1, "h" if size == 2 else "i")[0])
+    return tuple(parts)
+
+
+# Type letter: (reader, struct code of its floats, components of a position).
+COLUMN_KINDS = {
+    b"T": (text_value, None, 0), b"D": (date_value, None, 0), b"X": (null_value, None, 0),
+    b"K": (triplet_value, None, 0), b"I": (numbers_reader("i"), None, 0),
+    b"S": (numbers_reader("h"), None, 0), b"F": (float_value, "f", 0),
+    b"R": (numbers_reader("d"), "d", 0), b"C": (numbers_reader("f", 2), "f", 2),
+    b"Z": (numbers_reader("f", 3), "f", 3), b"B": (numbers_reader("d", 2), "d", 2),
+    b"Y": (numbers_reader("d", 3), "d", 3),
+}
+
+
+def read_rows(table, header):
+    """The complete rows, and the number of the row the data ends inside
+    (None where it ends between rows). A row that starts at the end of the
+    data, or that takes no byte at all, ends the table."""
+    readers = [(COLUMN_KINDS[d[1]][0], count)
+               for d, (_, count) in zip(header.definitions, header.columns)]
+    rows = []
+    while table.pos < len(table.data):
+        start = table.pos
+        try:
+            row = [read(table, count) for read, count in readers]
+        except RowCut:
+            return rows, len(rows) + 1
+        if table.pos == start:
+            break
+        rows.append(row)
+    return rows, None
+
+
+class Decoded:
+    """A table read for the structured outputs: the run's status and
+    standard error, and where the header was valid the header, the byte
+    order, the rows' keys, the complete rows and the cut row's number."""
+
+    def __init__(self, status, err, header=None, big_endian=False, rows=(), cut_row=None):
+        self.status = status
+        self.err = bytes(err)
+        self.header = header
+        self.big_endian = big_endian
+        self.keys = column_keys(header.definitions) if header else []
+        self.rows = list(rows)
+        self.cut_row = cut_row
+        self.texts = None  # each row's column texts, once worked out
+        self.row_lines = None  # each row's object text
+
+
+def column_keys(definitions):
+    """Each column's name without the spaces at either end; a name seen
+    before gets #2, #3, ... ("#" is no name character, so no clash)."""
+    seen = {}
+    keys = []
+    for definition in definitions:
+        name = definition[0].strip(b" ").decode("latin-1")
+        seen[name] = seen.get(name, 0) + 1
+        keys.append(name if seen[name] == 1 else "%s#%d" % (name, seen[name]))
+    return keys
+
+
+def decode_values(path, later_edition=False):
+    """What the tool finds in the table for -o json, jsonl and geojson."""
+    err = bytearray(BANNER)
+    try:
+        with open(path, "rb") as f:
+            data = f.read()
+    except OSError:
+        err += b"can't open " + os.fsencode(path) + b" for reading\n" + USAGE
+        return Decoded(3, err)
+    table = Table(data)
+    try:
+        header = read_table_header(table, bytearray(), later_edition)
+    except InvalidTable:
+        return Decoded(1, err + NOT_A_TABLE)
+    rows, cut_row = read_rows(table, header)
+    if cut_row is None:
+        err += b"%d Records processed\n" % len(rows)
+    else:
+        err += b"Not a valid VPF table file: its data ends inside row %d\n" % cut_row
+    return Decoded(0 if cut_row is None else 1, err, header, table.swap_bytes, rows, cut_row)
+
+
+# --- The structured outputs as Python values --------------------------------
+
+
+def float_json(value, code):
+    """A float as a JSON value: Single for 32 bits, None where not finite
+    (v - v is 0 only for a finite v)."""
+    if value - value != 0:
+        return None
+    return Single(value) if code == "f" else value
+
+
+def json_value(raw, letter, count):
+    """A column's raw value as a Python JSON value."""
+    if letter in (b"T", b"D", b"X"):
+        return raw
+    if letter == b"K":
+        return dict(zip(("id", "tile", "external"), raw))
+    if letter == b"F":
+        return float_json(raw, "f")
+    _, code, dimensions = COLUMN_KINDS[letter]
+    values = [float_json(v, code) for v in raw] if code else list(raw)
+    if dimensions:
+        values = [values[i:i + dimensions] for i in range(0, len(values), dimensions)]
+    return values[0] if count == 1 else values
+
+
+def latin1(text):
+    return text.decode("latin-1")
+
+
+def column_object(definition, key):
+    """A column as -o json lists it."""
+    name, type_letter, count_text, key_type, description, value_table, thematic, seventh = \
+        definition
+    count = column_count(count_text)
+    column = {"name": key, "type": latin1(type_letter),
+              "count": None if count == VARIABLE_COUNT else count, "key": latin1(key_type),
+              "description": latin1(c_string(description)), "valueTable": latin1(value_table),
+              "thematicIndex": latin1(thematic)}
+    if seventh is not None:
+        column["narrativeTable"] = latin1(seventh)
+    return column
+
+
+def geometry_column(decoded):
+    """The index of the first position column (C, Z, B, Y), or None."""
+    letters = [d[1] for d in decoded.header.definitions]
+    return next((i for i, t in enumerate(letters) if t in (b"C", b"Z", b"B", b"Y")), None)
+
+
+def geometry(value, count):
+    """A position column's value as a GeoJSON geometry, or None: a Point
+    for one position, a LineString for more; 2-D where a height is
+    unknown, None where a position is."""
+    positions = [value] if count == 1 else value
+    if not positions or any(p[0] is None or p[1] is None for p in positions):
+        return None
+    if any(None in p for p in positions):
+        positions = [p[:2] for p in positions]
+    if len(positions) == 1:
+        return {"type": "Point", "coordinates": positions[0]}
+    return {"type": "LineString", "coordinates": positions}
+
+
+def expected_output(decoded, fmt):
+    """A structured output as Python values: for jsonl the list of row
+    objects (one a line), else the document; None where the header is not
+    valid (standard output stays empty)."""
+    if decoded.header is None:
+        return None
+    header = decoded.header
+    kinds = [(d[1], count) for d, (_, count) in zip(header.definitions, header.columns)]
+    rows = [[json_value(raw, letter, count) for raw, (letter, count) in zip(row, kinds)]
+            for row in decoded.rows]
+    if fmt == "geojson":
+        where = geometry_column(decoded)
+        features = [{"type": "Feature", "id": number,
+                     "geometry": None if where is None else geometry(row[where],
+                                                                     kinds[where][1]),
+                     "properties": {k: v for i, (k, v) in enumerate(zip(decoded.keys, row))
+                                    if i != where}}
+                    for number, row in enumerate(rows, 1)]
+        return {"type": "FeatureCollection", "features": features}
+    rows = [dict(zip(decoded.keys, row)) for row in rows]
+    if fmt == "jsonl":
+        return rows
+    return {"description": latin1(c_string(header.description)),
+            "narrativeTable": latin1(header.narrative),
+            "byteOrder": "big" if decoded.big_endian else "little",
+            "columns": [column_object(d, k) for d, k in zip(header.definitions, decoded.keys)],
+            "rows": rows, "records": len(rows)}
+
+
+# --- Number text --------------------------------------------------------------
+
+SINGLE = struct.Struct("<f")
+
+
+def single_from_text(text):
+    """The 32-bit float nearest to a decimal text (ties to even), exactly:
+    float(text) rounds to 64 bits first, and where that lands exactly
+    halfway between two 32-bit values the text itself decides."""
+    d = float(text)
+    try:
+        s = SINGLE.unpack(SINGLE.pack(d))[0]
+    except OverflowError:
+        return math.copysign(math.inf, d)
+    if s != d:
+        other = d + d - s  # a 32-bit value only where d lies halfway
+        try:
+            halfway = SINGLE.unpack(SINGLE.pack(other))[0] == other
+        except OverflowError:
+            halfway = False
+        if halfway:
+            exact = Fraction(text)
+            if exact != d:
+                s = other if (exact > d) == (other > d) else s
+    return s
+
+
+def shortest_text(value, digits):
+    """value in scientific notation with `digits` significant digits that
+    read back to it at 32 bits, or None. The nearest such decimal, and at
+    a power of two, where the 32-bit values below lie closer together than
+    those above, also the one just above it."""
+    text = "%.*e" % (digits - 1, value)
+    if single_from_text(text) == value:
+        return text
+    if abs(math.frexp(value)[0]) == 0.5:
+        above = decimal.Context(prec=digits, rounding=decimal.ROUND_UP).plus(
+            decimal.Decimal(value))
+        text = format(above, ".%de" % (digits - 1))
+        if single_from_text(text) == value:
+            return text
+    return None
+
+
+def shortest_single(value):
+    """A finite nonzero 32-bit value with the fewest significant digits
+    that read back to it, in scientific notation. Most need 7 or 8: the
+    search starts at 7."""
+    digits = 7
+    text = shortest_text(value, digits)
+    if text:
+        while digits > 1:
+            shorter = shortest_text(value, digits - 1)
+            if not shorter:
+                break
+            text, digits = shorter, digits - 1
+    while not text:
+        digits += 1
+        text = shortest_text(value, digits)
+    return text
+
+
+def number_json(value):
+    """A finite float (Single: 32 bits) as std::to_chars writes it: its
+    shortest digits in fixed or scientific notation, whichever is shorter
+    (fixed on a tie); a fixed integer is written to its last digit."""
+    sign = "-" if math.copysign(1.0, value) < 0 else ""
+    if value == 0:
+        return sign + "0"
+    if isinstance(value, Single):
+        mantissa, exponent = shortest_single(abs(value)).split("e")
+    else:
+        mantissa, exponent = format(decimal.Decimal(repr(abs(value))), "e").split("e")
+    digits = mantissa.replace(".", "").rstrip("0")
+    exponent = int(exponent)
+    scientific = digits[0] + ("." + digits[1:] if len(digits) > 1 else "") + \
+        "e%+03d" % exponent
+    if exponent >= len(digits) - 1:
+        fixed = "%d" % abs(value)
+    elif exponent >= 0:
+        fixed = digits[:exponent + 1] + "." + digits[exponent + 1:]
+    else:
+        fixed = "0." + "0" * (-exponent - 1) + digits
+    return sign + (fixed if len(fixed) <= len(scientific) else scientific)
+
+
+def json_text(value):
+    """Compact JSON text of a Python JSON value."""
+    if value is None:
+        return "null"
+    if isinstance(value, float):
+        return number_json(value)
+    if isinstance(value, int):
+        return "%d" % value
+    if isinstance(value, str):
+        return json.dumps(value, ensure_ascii=False)
+    if isinstance(value, list):
+        return "[" + ",".join(map(json_text, value)) + "]"
+    return "{" + ",".join(json.dumps(k, ensure_ascii=False) + ":" + json_text(v)
+                          for k, v in value.items()) + "}"
+
+
+# --- The structured outputs as text -----------------------------------------
+#
+# Tables hold hundreds of thousands of floats: their texts are kept by bit
+# pattern and the bits taken in bulk, and each row's text is built once for
+# all three formats.
+
+BITS = {"f": next(c for c in "IL" if array.array(c).itemsize == 4), "d": "Q"}
+
+
+class FloatTexts(dict):
+    """The JSON texts of floats of one struct code (f, d) by bit pattern,
+    each worked out on first use (and kept: the tables of one database
+    share many coordinates)."""
+
+    def __init__(self, code):
+        super().__init__()
+        self.code = code
+
+    def __missing__(self, bits):
+        value = array.array(self.code, array.array(BITS[self.code], [bits]).tobytes())[0]
+        text = json_text(float_json(value, self.code))
+        self[bits] = text
+        return text
+
+
+FLOAT_TEXTS = {"f": FloatTexts("f"), "d": FloatTexts("d")}
+
+
+def float_texts(values, code):
+    """The JSON texts of a sequence of floats of one struct code."""
+    bits = array.array(BITS[code], array.array(code, values).tobytes())
+    return list(map(FLOAT_TEXTS[code].__getitem__, bits))
+
+
+def column_text(raw, letter, count):
+    """A column's raw value as JSON text."""
+    if letter in (b"T", b"D"):
+        return json.dumps(raw, ensure_ascii=False)
+    if letter == b"X":
+        return "null"
+    if letter == b"K":
+        return '{"id":%s,"tile":%s,"external":%s}' % tuple(
+            "null" if part is None else "%d" % part for part in raw)
+    if letter == b"F":
+        return float_texts((raw,), "f")[0]
+    _, code, dimensions = COLUMN_KINDS[letter]
+    texts = float_texts(raw, code) if code else list(map(str, raw))
+    if dimensions:
+        parts = iter(texts)
+        texts = list(map(",".join, zip(*[parts] * dimensions)))
+        if count == 1:
+            return "[" + texts[0] + "]"
+        return "[[" + "],[".join(texts) + "]]" if texts else "[]"
+    return texts[0] if count == 1 else "[" + ",".join(texts) + "]"
+
+
+def row_texts(decoded):
+    """Each row's column texts, worked out once for all three formats."""
+    if decoded.texts is None:
+        header = decoded.header
+        kinds = [(d[1], count) for d, (_, count) in zip(header.definitions, header.columns)]
+        decoded.texts = [[column_text(raw, letter, count)
+                          for raw, (letter, count) in zip(row, kinds)] for row in decoded.rows]
+    return decoded.texts
+
+
+def key_prefixes(keys):
+    return [json.dumps(key, ensure_ascii=False) + ":" for key in keys]
+
+
+def object_text(prefixes, texts):
+    return "{" + ",".join(map(operator.add, prefixes, texts)) + "}"
+
+
+def geometry_text(decoded, row, text, where):
+    """The geometry of a feature: the position column's text made a Point
+    or LineString (worked out from the values where one is not finite)."""
+    letter = decoded.header.definitions[where][1]
+    count = decoded.header.columns[where][1]
+    if "null" in text:
+        return json_text(geometry(json_value(row[where], letter, count), count))
+    positions = len(row[where]) // COLUMN_KINDS[letter][2]
+    if positions == 0:
+        return "null"
+    if positions > 1:
+        return '{"type":"LineString","coordinates":%s}' % text
+    return '{"type":"Point","coordinates":%s}' % (text if count == 1 else text[1:-1])
+
+
+def feature_texts(decoded, texts):
+    """The GeoJSON features, one text a row."""
+    where = geometry_column(decoded)
+    prefixes = key_prefixes(decoded.keys)
+    features = []
+    for number, (row, row_text) in enumerate(zip(decoded.rows, texts), 1):
+        shape = "null" if where is None else geometry_text(decoded, row, row_text[where], where)
+        properties = object_text(prefixes[:where] + prefixes[where + 1:],
+                                 row_text[:where] + row_text[where + 1:]) \
+            if where is not None else object_text(prefixes, row_text)
+        features.append('{"type":"Feature","id":%d,"geometry":%s,"properties":%s}'
+                        % (number, shape, properties))
+    return features
+
+
+def framed(text, items, after):
+    """text, then each item on a line of its own, then after on the next
+    line; where there is no item, after follows text on its line."""
+    if not items:
+        return text + after
+    return text + "\n" + ",\n".join(items) + "\n" + after
+
+
+def structured_text(decoded, fmt):
+    """Standard output of -o json, jsonl or geojson."""
+    if decoded.header is None:
+        return b""
+    texts = row_texts(decoded)
+    if fmt == "geojson":
+        text = framed('{"type":"FeatureCollection","features":[', feature_texts(decoded, texts),
+                      "]}\n")
+        return text.encode("utf-8")
+    if decoded.row_lines is None:
+        prefixes = key_prefixes(decoded.keys)
+        decoded.row_lines = [object_text(prefixes, row_text) for row_text in texts]
+    if fmt == "jsonl":
+        return "".join(line + "\n" for line in decoded.row_lines).encode("utf-8")
+    header = decoded.header
+    text = json_text({"description": latin1(c_string(header.description)),
+                      "narrativeTable": latin1(header.narrative),
+                      "byteOrder": "big" if decoded.big_endian else "little"})
+    columns = [json_text(column_object(d, k)) for d, k in zip(header.definitions, decoded.keys)]
+    text = framed(text[:-1] + ',"columns":[', columns, '],"rows":[')
+    text = framed(text, decoded.row_lines, '],"records":%d}\n' % len(decoded.rows))
+    return text.encode("utf-8")
+
+
 # --- Rows and the run -----------------------------------------------------
 
 
@@ -479,8 +1009,12 @@ def dump_rows(table, out, columns):
     return row_number - 1
 
 
-def decode_table(path, later_edition=False):
-    """What the tool writes for the table at path: (stdout, stderr, status)."""
+def decode_table(path, later_edition=False, fmt="dcw"):
+    """What the tool writes for the table at path with -o fmt (dcw, json,
+    jsonl or geojson): (stdout, stderr, status)."""
+    if fmt != "dcw":
+        decoded = decode_values(path, later_edition)
+        return structured_text(decoded, fmt), decoded.err, decoded.status
     err = bytearray(BANNER)
     raw_path = os.fsencode(path)
     try:
@@ -492,23 +1026,26 @@ def decode_table(path, later_edition=False):
     out = bytearray(b"Digital Chart of the World file: " + raw_path + b"\n\n")
     table = Table(data)
     try:
-        columns = read_table_header(table, out, later_edition)
+        header = read_table_header(table, out, later_edition)
     except InvalidTable:
         err += NOT_A_TABLE
         return bytes(out), bytes(err), 1
-    records = dump_rows(table, out, columns)
+    records = dump_rows(table, out, header.columns)
     err += b"%d Records processed\n" % records
     return bytes(out), bytes(err), 0
 
 
 def main():
     parser = argparse.ArgumentParser(
-        description="Writes what `QuorlDCW [-e 2407] -l 2147483647 PATH` writes.")
+        description="Writes what `QuorlDCW [-e 2407] [-o FORMAT] -l 2147483647 PATH` writes "
+                    "(-o json, jsonl, geojson: without -l).")
     parser.add_argument("-e", dest="edition", choices=["2407"],
                         help="read the later edition's column definitions")
+    parser.add_argument("-o", dest="format", choices=FORMATS, default="dcw",
+                        help="the output: the dump (dcw, the default), json, jsonl or geojson")
     parser.add_argument("path")
     args = parser.parse_args()
-    out, err, status = decode_table(args.path, args.edition == "2407")
+    out, err, status = decode_table(args.path, args.edition == "2407", args.format)
     sys.stdout.buffer.write(out)
     sys.stdout.buffer.flush()
     sys.stderr.buffer.write(err)
