@@ -28,9 +28,8 @@ test can be pointed at another build of the tool (the Windows one under
 wine). Where QUORL_TOOL names another tool than --tool, each structured
 output must also be the same bytes as the --tool build's (run with
 --runner): JSON is the same on every host. Exits 0 when everything agrees,
-1 on a difference, 77 when the manifest's folder is missing or the tool
-has no -o (the test is skipped; its dump is still checked), 2 on a usage
-error.
+1 on a difference, 77 when the manifest's folder is missing (the test is
+skipped), 2 on a usage error.
 """
 
 import argparse
@@ -551,14 +550,8 @@ def main():
     else:
         entries = [(path, None) for path in args.tables]
     commands = (None, None)
-    unchecked = None
     if not args.decoder_only:
         commands = (([args.runner] if args.runner else []) + [args.tool], args.reference)
-        if set(args.formats) - {"dcw"} and entries and not knows_formats(commands[0],
-                                                                          entries[0][0]):
-            # A build from before -o: its dump is still checked.
-            unchecked = [f for f in args.formats if f != "dcw"]
-            args.formats = [f for f in args.formats if f == "dcw"]
 
     started = time.monotonic()
     failures = []
@@ -591,18 +584,7 @@ def main():
         print("%d run%s of the tool wrote nothing and failed: tried again"
               % (retries, "s" if retries > 1 else ""))
     print(summary(entries, args, outcomes, failures, seconds))
-    if unchecked and not failures:
-        print("skipped %s: %s has no -o (with -o bogus it dumps the table)"
-              % (",".join(unchecked), args.tool))
-        return SKIPPED
     return 1 if failures else 0
-
-
-def knows_formats(command, path):
-    """Whether the tool has -o: then -o bogus is a usage error, where a
-    build from before it ignores the two words and dumps the table."""
-    (out, _, status), _ = run_tool(command + ["-o", "bogus", path])
-    return status == 3 or not out.startswith(b"Digital Chart of the World file: ")
 
 
 def size_of(path):
