@@ -475,7 +475,10 @@ def check_table(entry, commands, editions, formats, crlf):
                         retries += retried
                         problems += same_bytes_problems(tool[0], reference[0])
                 if expectation:
-                    problems += expectation_problems("tool", tool, expectation, edition, fmt)
+                    # Standard error is a text stream: CR LF on Windows.
+                    err = tool[1].replace(b"\r\n", b"\n") if crlf else tool[1]
+                    problems += expectation_problems("tool", (tool[0], err, tool[2]), expectation,
+                                                     edition, fmt)
             results.append((edition, fmt, outcome(result), problems))
     return path, results, retries
 
