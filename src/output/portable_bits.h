@@ -109,9 +109,11 @@ constexpr FirstLanes kFirstLanes = makeFirstLanes();
 
 // True when any of the first keep (0 to 16) of the 16 bytes at p cannot
 // stand in JSON text as it is: a control character (below 0x20), a quote,
-// a backslash, or a byte from 0x80 up. All 16 bytes are read. Each word
-// test below is exact for "is there any such byte", whatever the byte
-// order.
+// a backslash, or a byte from 0x80 up. All 16 bytes are read. The bytes
+// past keep are first made a harmless 'A': each word test below is exact
+// for "is there any such byte" only where no lane outside the test can
+// borrow from its neighbour, which on a big-endian host is the one before
+// it in memory.
 inline bool needsJsonEscapePortable(const unsigned char* p, int keep) {
   constexpr uint64_t ones = 0x0101010101010101ull;
   uint64_t flagged = 0;
@@ -119,11 +121,11 @@ inline bool needsJsonEscapePortable(const unsigned char* p, int keep) {
     uint64_t w, lanes;
     std::memcpy(&w, p + 8 * half, 8);
     std::memcpy(&lanes, kFirstLanes.lanes[keep] + 8 * half, 8);
+    w = (w & lanes) | (~lanes & ones * 'A');
     const uint64_t quote = w ^ (ones * '"');
     const uint64_t backslash = w ^ (ones * '\\');
-    flagged |= (w | ((w - ones * 0x20) & ~w) | ((quote - ones) & ~quote) |
-                ((backslash - ones) & ~backslash)) &
-               lanes;
+    flagged |= w | ((w - ones * 0x20) & ~w) | ((quote - ones) & ~quote) |
+               ((backslash - ones) & ~backslash);
   }
   return (flagged & ones * 0x80) != 0;
 }
