@@ -2,9 +2,11 @@
 // snprintf and std::to_chars, and of the shortest writers against std::to_chars.
 // Build: g++ -std=c++17 -O2 -Isrc bench/number_text_bench.cc src/output/number_text.cc
 //   src/output/shortest_number.cc
-// With an argument, only loops the named writer over the coordinate-like floats, for
+// With arguments, only loops the named writer once over 2^20 floats of one kind, for
 // instruction counts under valgrind --tool=callgrind or perf stat:
-//   number_text_bench shortest|to_chars|fixed6|none   (none: the loop without a writer)
+//   number_text_bench shortest|to_chars|fixed6|none [coordinates|elevations|bits]
+// (none: the loop without a writer; coordinates in [-75,-70] and [35,40], the
+// default, elevations in [-50,2500], bits: finite float bit patterns).
 #include <charconv>
 #include <chrono>
 #include <cstdio>
@@ -54,6 +56,19 @@ void benchShortest(const char* name, const std::vector<T>& values, Shortest shor
               nsPerValue(values, toChars));
 }
 
+// Finite random float bit patterns: every magnitude, most of them outside the fast path.
+std::vector<float> randomFloatBits(std::mt19937_64& rng) {
+  std::vector<float> values;
+  while (values.size() < size_t(kValues)) {
+    const uint32_t b = uint32_t(rng());
+    if ((b >> 23 & 0xFF) == 0xFF) continue;
+    float f;
+    std::memcpy(&f, &b, sizeof f);
+    values.push_back(f);
+  }
+  return values;
+}
+
 // One pass of the named writer over values, for counting its instructions: the same
 // pass with "none" is the loop's own cost, to subtract.
 int loopOnly(const char* writer, const std::vector<float>& values) {
@@ -84,13 +99,28 @@ int main(int argc, char** argv) {
   std::vector<float> coordinates(kValues);
   std::uniform_real_distribution<float> lon(-75.0f, -70.0f), lat(35.0f, 40.0f), z(-10.0f, 1500.0f);
   for (int i = 0; i < kValues; ++i) coordinates[i] = i & 1 ? lat(floatRng) : lon(floatRng);
-  if (argc > 1) return loopOnly(argv[1], coordinates);
+  if (argc > 1) {
+    const char* kind = argc > 2 ? argv[2] : "coordinates";
+    if (std::strcmp(kind, "elevations") == 0) {
+      std::uniform_real_distribution<float> elevation(-50.0f, 2500.0f);
+      for (float& v : coordinates) v = elevation(floatRng);
+    } else if (std::strcmp(kind, "bits") == 0) {
+      coordinates = randomFloatBits(floatRng);
+    } else if (std::strcmp(kind, "coordinates") != 0) {
+      std::fprintf(stderr, "unknown kind of value %s\n", kind);
+      return 2;
+    }
+    return loopOnly(argv[1], coordinates);
+  }
   benchShortest("floats like coordinates:", coordinates, writeShortestFloat, floatToChars);
   std::printf("%-26s writeFixed6Float %6.1f  snprintf %6.1f ns/value\n",
               "floats like coordinates:", nsPerValue(coordinates, writeFixed6Float),
               nsPerValue(coordinates, [](char* b, float v) {
                 return b + std::snprintf(b, 400, "%f", double(v));
               }));
+  std::vector<float> randomElevations(kValues);
+  std::uniform_real_distribution<float> elevation(-50.0f, 2500.0f);
+  for (float& v : randomElevations) v = elevation(floatRng);
   for (float& v : coordinates) v = z(floatRng);
   std::printf("%-26s writeFixed6Float %6.1f ns/value\n",
               "floats in -10..1500:", nsPerValue(coordinates, writeFixed6Float));
@@ -103,15 +133,8 @@ int main(int argc, char** argv) {
   for (double& v : floats) v = f180(rng);
   for (double& v : doubles) v = d1e6(rng);
   for (int32_t& v : ints) v = int32_t(rng() % 1000000);  // ids and counts: 1 to 6 digits
-  // Finite random bit patterns: every magnitude, most of them outside the float fast path.
-  std::vector<float> randomFloats;
-  while (randomFloats.size() < size_t(kValues)) {
-    const uint32_t b = uint32_t(rng());
-    if ((b >> 23 & 0xFF) == 0xFF) continue;
-    float f;
-    std::memcpy(&f, &b, sizeof f);
-    randomFloats.push_back(f);
-  }
+  benchShortest("floats in -50..2500:", randomElevations, writeShortestFloat, floatToChars);
+  const std::vector<float> randomFloats = randomFloatBits(rng);
   benchShortest("float bit patterns:", randomFloats, writeShortestFloat, floatToChars);
   benchShortest("doubles in +-1e6:", doubles, writeShortestDouble, doubleToChars);
   std::vector<double> randomDoubles;
