@@ -87,14 +87,17 @@ bench-startup:
 	$(BENCH_BUILD)/startup_bench 200 $(STARTUP_TABLE) $(BENCH_BUILD)/empty_static $(BENCH_BUILD)/QuorlDCW
 
 # The long check of the number text: 100 million random float and double
-# bit patterns each against the C library's printf (a few minutes).
-# NUMBERS sets the count, or NUMBERS=floats checks every one of the 2^32
-# float bit patterns instead; NUMBERS_FLAGS=-DQUORL_PORTABLE_NUMBERS checks
-# the plain bit helpers that hosts without a 128-bit type use.
+# bit patterns each, the fixed-6 writers against the C library's printf and
+# the shortest writers against std::to_chars, after a list of chosen values
+# (a few minutes). NUMBERS sets the count, or NUMBERS=floats checks both
+# float writers on every one of the 2^32 float bit patterns instead;
+# NUMBERS_FLAGS=-DQUORL_PORTABLE_NUMBERS checks the plain bit helpers that
+# hosts without a 128-bit type use.
 check-numbers:
 	mkdir -p $(BENCH_BUILD)
 	$(CXX) -std=c++17 -O2 -Wall -Wextra -Isrc -pthread $(NUMBERS_FLAGS) \
-	  -o $(BENCH_BUILD)/number_text_check bench/number_text_check.cc src/output/number_text.cc
+	  -o $(BENCH_BUILD)/number_text_check bench/number_text_check.cc src/output/number_text.cc \
+	  src/output/shortest_number.cc
 	$(BENCH_BUILD)/number_text_check $(NUMBERS)
 
 # Builds for s390x, i686, armhf (Linux) and Windows with Debian's cross
