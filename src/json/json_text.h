@@ -45,8 +45,7 @@ char* escapeJsonChars(char* p, const unsigned char* bytes, int n);
 // for jsonCharsRoom(n) bytes at p. Most text needs no escape: it is
 // copied 16 bytes at a time.
 inline char* writeJsonChars(char* p, const unsigned char* bytes, size_t n) {
-  const unsigned char* end = bytes + n;
-  for (; end - bytes >= 16; bytes += 16) {
+  for (size_t pieces = n / 16; pieces > 0; --pieces, bytes += 16) {
     if (needsJsonEscape(bytes, 16)) {
       p = escapeJsonChars(p, bytes, 16);
     } else {
@@ -54,7 +53,7 @@ inline char* writeJsonChars(char* p, const unsigned char* bytes, size_t n) {
       p += 16;
     }
   }
-  const int rest = static_cast<int>(end - bytes);
+  const int rest = static_cast<int>(n % 16);
   if (rest == 0) return p;
   if (needsJsonEscape(bytes, rest)) return escapeJsonChars(p, bytes, rest);
   std::memcpy(p, bytes, 16);
