@@ -2,7 +2,6 @@
 
 #include <cinttypes>
 #include <cstdio>
-#include <new>
 
 #include "header/column_table.h"
 #include "header/table_header.h"
@@ -10,6 +9,7 @@
 #include "json/json_document.h"
 #include "json/json_rows.h"
 #include "main/run_control.h"
+#include "output/held_text.h"
 #include "output/output_stream.h"
 #include "rows/table_stream.h"
 
@@ -21,17 +21,14 @@ void writeData(const char* path, OutputFormat format) {
   readTableHeader(tableStream, laterEdition, discardSink);
   makeColumnKeys(headerText, columnTotal);
 
-  JsonRows rows;
-  try {
-    startDocument(jsonText, format, tableStream.swapBytes);
-    // -l 2147483647, the default here, has no end: every row is written.
-    rows = writeJsonRows(tableStream, format, firstRec, lastRec == INT32_MAX ? INT64_MAX : lastRec);
-    // The document is closed after the last complete row, however the rows
-    // ended, so that what was written is valid JSON.
-    endDocument(jsonText, format, rows.written, rows.records);
-  } catch (const std::bad_alloc&) {
-    outOfMemoryExit();
-  }
+  heldTextExhausted = outOfMemoryExit;
+  startDocument(jsonText, format, tableStream.swapBytes);
+  // -l 2147483647, the default here, has no end: every row is written.
+  const JsonRows rows =
+      writeJsonRows(tableStream, format, firstRec, lastRec == INT32_MAX ? INT64_MAX : lastRec);
+  // The document is closed after the last complete row, however the rows
+  // ended, so that what was written is valid JSON.
+  endDocument(jsonText, format, rows.written, rows.records);
   flushJsonText();
 
   if (readFailed(tableStream)) readFailedExit(path);

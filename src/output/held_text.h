@@ -13,6 +13,10 @@ struct HeldText {
   size_t capacity = 0;
 };
 
+// Called when memory for held text cannot be had; it does not return. The
+// run points it at its out-of-memory exit (the default aborts).
+extern void (*heldTextExhausted)();
+
 // Makes room for n more bytes (out of line: it allocates).
 void growHeldText(HeldText& text, size_t n);
 
