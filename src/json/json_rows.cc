@@ -51,6 +51,18 @@ void prepareColumns(OutputFormat format, int geometry) {
   }
 }
 
+// True when a row of the table's columns takes at least one byte: not all
+// of them are X columns or hold a fixed count of 0 elements (F, D and K
+// take their bytes whatever their count).
+bool rowsTakeBytes() {
+  for (int i = 0; i < columnTotal; ++i) {
+    const char type = headerText.column[i].type[0];
+    if (type != 'X' && (columnCount[i] != 0 || type == 'F' || type == 'D' || type == 'K'))
+      return true;
+  }
+  return false;
+}
+
 // The start of a row's text: the comma and line end that part it from the
 // row before, where the format has them, and the feature's opening. (The
 // row's object is opened by its first column's key text.)
@@ -95,12 +107,14 @@ JsonRows writeJsonRows(TableStream& table, OutputFormat format, int64_t firstRec
   const JsonColumn* const columnsEnd = jsonColumn + columnTotal;
   measureData(table);
   JsonRows rows;
+  // A row that takes no byte ends the rows without being one, and then so
+  // does the first: no row of these columns takes a byte.
+  if (!rowsTakeBytes()) return rows;
   int64_t records = 0, written = 0;
   while (!atEndOfData(table)) {
     const int64_t row = records + 1;
     const bool wanted = row >= firstRec && row <= lastRec;
     const size_t rowStart = jsonText.used;
-    const int64_t dataStart = tablePosition(table);
     table.readStatus = 1;
     if (wanted) openRow(format, row, written == 0, geometry >= 0);
     if (wanted) {
@@ -110,11 +124,10 @@ JsonRows writeJsonRows(TableStream& table, OutputFormat format, int64_t firstRec
       for (const JsonColumn* c = jsonColumn; c != columnsEnd && table.readStatus == 1; ++c)
         c->write(table, nullptr, c->count, c->key);
     }
-    if (table.readStatus != 1 || tablePosition(table) == dataStart) {
-      // The data ended inside the row, or the row took no byte: it is taken
-      // back, and the rows end here.
+    if (table.readStatus != 1) {
+      // The data ended inside the row: it is taken back, and the rows end.
       jsonText.used = rowStart;
-      if (table.readStatus != 1) rows.cutRow = row;
+      rows.cutRow = row;
       break;
     }
     ++records;
