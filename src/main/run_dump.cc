@@ -6,6 +6,7 @@
 #include "header/column_table.h"
 #include "header/table_header.h"
 #include "main/command_line.h"
+#include "main/help_text.h"
 #include "main/open_table.h"
 #include "main/run_control.h"
 #include "output/output_stream.h"
@@ -13,6 +14,7 @@
 #include "rows/table_stream.h"
 
 void runDump(int argc, char** argv) {
+  answerHelpOrVersion(argc, argv);  // "--help" or "--version" alone: no banner, no dump
   writeBanner();
   if (argc < 2 || argc > 6) usageExit();
 
