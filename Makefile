@@ -17,7 +17,7 @@ BENCH_DATA ?= bench-data
 PACKAGE_BUILD ?= build-package
 
 # Cross builds tested under emulation: big-endian, 32-bit and Windows.
-CROSS_TARGETS ?= s390x i686 armhf mingw64
+CROSS_TARGETS ?= s390x i686 armhf aarch64 mingw64
 
 .PHONY: all build run check test sanitize-test fuzz fuzz-coverage bench bench-startup \
 	check-numbers cross-test package clean distclean
@@ -90,7 +90,7 @@ check-numbers:
 	  -o $(BENCH_BUILD)/number_text_check bench/number_text_check.cc src/output/number_text.cc
 	$(BENCH_BUILD)/number_text_check $(NUMBERS)
 
-# Builds for s390x, i686, armhf (Linux) and Windows with Debian's cross
+# Builds for s390x, i686, armhf, aarch64 (Linux) and Windows with Debian's cross
 # toolchains (installed when missing) and runs the tests under qemu-user
 # and wine; see tests/run_cross_test.sh.
 cross-test:
