@@ -15,12 +15,16 @@ CI_FUZZ_SECONDS ?= 60
 BENCH_BUILD ?= build-release
 BENCH_DATA ?= bench-data
 PACKAGE_BUILD ?= build-package
+# Every host's packages: one build per host in RELEASE_BUILD, the packages in DIST.
+RELEASE_BUILD ?= build-dist
+DIST ?= dist
 
-# Cross builds tested under emulation: big-endian, 32-bit and Windows.
-CROSS_TARGETS ?= s390x i686 armhf mingw64
+# Cross builds tested under emulation: big-endian, 32-bit, 64-bit ARM and
+# Windows.
+CROSS_TARGETS ?= s390x i686 armhf aarch64 mingw64
 
 .PHONY: all build run check test sanitize-test fuzz fuzz-coverage bench bench-instructions \
-	bench-startup check-numbers cross-test package clean distclean
+	bench-startup check-numbers cross-test package release clean distclean
 
 all: build
 
@@ -100,24 +104,32 @@ check-numbers:
 	  src/output/shortest_number.cc
 	$(BENCH_BUILD)/number_text_check $(NUMBERS)
 
-# Builds for s390x, i686, armhf (Linux) and Windows with Debian's cross
-# toolchains (installed when missing) and runs the tests under qemu-user
-# and wine; see tests/run_cross_test.sh.
+# Builds for s390x, i686, armhf, aarch64 (Linux) and Windows with Debian's
+# cross toolchains (installed when missing) and runs the tests under
+# qemu-user and wine; see tests/run_cross_test.sh.
 cross-test:
 	BUILD=$(BUILD) JOBS=$(JOBS) tests/run_cross_test.sh $(CROSS_TARGETS)
 
-# The .deb and .tar.gz of a release build, checked for what they must hold.
+# The .deb and .tar.gz of this host alone, checked for what they must hold:
+# the quick look at a package.
 package:
 	cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=Release -DQUORL_TESTS=OFF
 	cmake --build $(PACKAGE_BUILD) -j $(JOBS)
 	cd $(PACKAGE_BUILD) && cpack
 	tests/check_package.sh $(PACKAGE_BUILD)
 
+# What a release publishes, in $(DIST): a .deb and a .tar.gz for amd64,
+# arm64, i386, armhf and s390x, the Windows .zip and SHA256SUMS, each built
+# by its cross toolchain (installed when missing) and checked under qemu-user
+# and wine; see cmake/build_release.sh.
+release:
+	JOBS=$(JOBS) RELEASE_BUILD=$(RELEASE_BUILD) cmake/build_release.sh $(DIST)
+
 # Every build and output folder; distclean also drops the generated
 # benchmark tables, which take a while to make again.
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(FUZZ_OUT) $(COVERAGE_BUILD) $(BENCH_BUILD) \
-	  $(PACKAGE_BUILD) $(addprefix build-,$(CROSS_TARGETS))
+	  $(PACKAGE_BUILD) $(RELEASE_BUILD) $(DIST) $(addprefix build-,$(CROSS_TARGETS))
 
 distclean: clean
 	rm -rf $(BENCH_DATA)

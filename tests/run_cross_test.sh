@@ -6,13 +6,15 @@
 #            it runs 32-bit programs, else under qemu-i386-static without the
 #            tests labelled forks (the death tests)
 #   armhf    32-bit ARM Linux: the whole suite under qemu-arm-static
+#   aarch64  64-bit ARM Linux: the whole suite under qemu-aarch64-static
 #   mingw64  Windows x86-64: QuorlDCW.exe under wine, run by the Linux-built
 #            tests labelled blackbox and realdata (the sample and real tables
 #            against the decoder included), CR LF taken back to LF
-# Targets: the arguments, else CROSS_TARGETS, else all four. Each builds in
+# Targets: the arguments, else CROSS_TARGETS, else all five. Each builds in
 # build-TARGET; the Linux build for the wine run is $BUILD (build). Missing
-# toolchains, qemu and wine are installed with apt-get. CROSS_I686_QEMU=1
-# runs i686 under qemu-i386-static even where the kernel could run it.
+# toolchains, qemu and wine are installed with apt-get (cmake/cross_tools.sh).
+# CROSS_I686_QEMU=1 runs i686 under qemu-i386-static even where the kernel
+# could run it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
@@ -20,32 +22,17 @@ JOBS=${JOBS:-$(nproc 2>/dev/null || echo 2)}
 BUILD=${BUILD:-build}
 GTEST_SOURCE=/usr/src/googletest/googletest
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || read -ra targets <<< "${CROSS_TARGETS:-s390x i686 armhf mingw64}"
+[ ${#targets[@]} -gt 0 ] || read -ra targets <<< "${CROSS_TARGETS:-s390x i686 armhf aarch64 mingw64}"
+. cmake/cross_tools.sh
 
-# install_missing: apt-get installs the packages whose programs are missing.
+# install_missing: apt-get installs what the targets and GoogleTest's
+# sources need.
 install_missing() {
-  local need=() t
+  local list need=()
+  list=$(cross_packages "${targets[@]}") || exit 2
+  [ -z "$list" ] || mapfile -t need <<<"$list"
   [ -f "$GTEST_SOURCE/CMakeLists.txt" ] || need+=(googletest)
-  for t in "${targets[@]}"; do
-    case $t in
-      s390x) command -v s390x-linux-gnu-g++ >/dev/null || need+=(g++-s390x-linux-gnu)
-             command -v qemu-s390x-static >/dev/null || need+=(qemu-user-static) ;;
-      armhf) command -v arm-linux-gnueabihf-g++ >/dev/null || need+=(g++-arm-linux-gnueabihf)
-             command -v qemu-arm-static >/dev/null || need+=(qemu-user-static) ;;
-      i686) command -v i686-linux-gnu-g++ >/dev/null || need+=(g++-i686-linux-gnu)
-            command -v qemu-i386-static >/dev/null || need+=(qemu-user-static) ;;
-      mingw64) command -v x86_64-w64-mingw32-g++-posix >/dev/null ||
-                 need+=(g++-mingw-w64-x86-64-posix)
-               [ -x /usr/lib/wine/wine64 ] || command -v wine64 >/dev/null || need+=(wine64) ;;
-      *) echo "run_cross_test: unknown target $t" >&2; exit 2 ;;
-    esac
-  done
-  if [ ${#need[@]} -gt 0 ]; then
-    mapfile -t need < <(printf '%s\n' "${need[@]}" | sort -u)
-    echo "== installing ${need[*]}"
-    apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}"
-  fi
+  apt_install "${need[@]}"
 }
 
 # build_linux TARGET [CMAKE_ARGS...]: configures and builds build-TARGET
@@ -65,18 +52,8 @@ run_ctest() {
   (cd "$dir" && ctest --output-on-failure -j "$JOBS" --timeout 600 "$@")
 }
 
-# i686_runs_natively: true when this kernel runs a static 32-bit x86 program.
-i686_runs_natively() {
-  local probe=build-i686/native-probe
-  mkdir -p build-i686
-  echo 'int main() { return 3; }' | i686-linux-gnu-g++ -static -x c++ -o "$probe" - || return 1
-  local status=0
-  "$probe" 2>/dev/null || status=$?
-  [ "$status" -eq 3 ]
-}
-
 test_i686() {
-  if [ -z "${CROSS_I686_QEMU:-}" ] && i686_runs_natively; then
+  if [ -z "${CROSS_I686_QEMU:-}" ] && i686_runs_natively build-i686; then
     echo "== i686: the kernel runs 32-bit programs; no emulator"
     build_linux i686 -DCMAKE_CROSSCOMPILING_EMULATOR=
     run_ctest build-i686
@@ -90,9 +67,7 @@ test_i686() {
 }
 
 test_mingw64() {
-  local exe=$ROOT/build-mingw64/QuorlDCW.exe wine wineserver dlls
-  wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
-  wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
+  local exe=$ROOT/build-mingw64/QuorlDCW.exe dlls
   cmake -S . -B build-mingw64 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchains/mingw64.cmake" \
     -DCMAKE_BUILD_TYPE=Release >/dev/null
   cmake --build build-mingw64 -j "$JOBS"
@@ -107,18 +82,12 @@ test_mingw64() {
   # The tests that run it are the Linux build's.
   cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=Release >/dev/null
   cmake --build "$BUILD" -j "$JOBS"
-  export WINEPREFIX=$ROOT/build-mingw64/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  "$wine" "$exe" >/dev/null 2>&1 || true  # makes the wine prefix on the first run
-  # One wineserver for all the tests: with the default one, wine's helper
-  # processes (services.exe, winedevice.exe, ...) stop whenever no test
-  # happens to run the tool and start again, half a second, with the next.
-  "$wineserver" -w
-  "$wineserver" -p </dev/null >/dev/null 2>&1
+  wine_start "$ROOT/build-mingw64/wine"
   local status=0
-  QUORL_TOOL=$exe QUORL_TOOL_RUNNER=$wine QUORL_TOOL_LINE_ENDS=crlf \
+  QUORL_TOOL=$exe QUORL_TOOL_RUNNER=$WINE QUORL_TOOL_LINE_ENDS=crlf \
     run_ctest "$BUILD" -L '^(blackbox|realdata)$' ||
     status=$?
-  "$wineserver" -k 2>/dev/null || true
+  wine_stop
   return "$status"
 }
 
@@ -128,7 +97,7 @@ for t in "${targets[@]}"; do
   start=$SECONDS
   echo "== $t"
   case $t in
-    s390x | armhf)
+    s390x | armhf | aarch64)
       build_linux "$t"
       run_ctest "build-$t"
       ;;

@@ -1,7 +1,7 @@
 # What the Linux cross toolchain files share: Debian's cross compiler for
 # QUORL_CROSS_TRIPLET, programs linked statically so that they run without
 # a target sysroot, and QUORL_CROSS_QEMU (when set) as the emulator that
-# runs the tests.
+# runs the tests. QUORL_DEB_ARCH is the Debian architecture of the package.
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_C_COMPILER ${QUORL_CROSS_TRIPLET}-gcc)
 set(CMAKE_CXX_COMPILER ${QUORL_CROSS_TRIPLET}-g++)

@@ -3,4 +3,5 @@
 # qemu-i386-static: -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/bin/qemu-i386-static.
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(QUORL_CROSS_TRIPLET i686-linux-gnu)
+set(QUORL_DEB_ARCH i386)
 include(${CMAKE_CURRENT_LIST_DIR}/debian-linux.cmake)

@@ -6,6 +6,7 @@
 #include "header/column_table.h"
 #include "header/table_header.h"
 #include "main/command_line.h"
+#include "main/help_text.h"
 #include "main/open_table.h"
 #include "main/run_control.h"
 #include "main/write_data.h"
@@ -37,6 +38,7 @@ namespace {
 }  // namespace
 
 void runDump(int argc, char** argv) {
+  answerHelpOrVersion(argc, argv);  // "--help" or "--version" alone: no banner, no dump
   writeBanner();
   if (!wordCountFits(argc, argv)) usageExit();
 

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# build_release.sh [DIST] - builds every host's packages of this version
+# into DIST (dist), then checks them (tests/check_package.sh --release):
+#   amd64 arm64 i386 armhf s390x  quorldcw_VERSION_ARCH.deb and
+#                                 quorldcw-VERSION-Linux-PROCESSOR.tar.gz, the
+#                                 binary linked statically by the host's
+#                                 cross toolchain (amd64: this machine's g++)
+#   Windows x86-64                quorldcw-VERSION-Windows-x86_64.zip:
+#                                 QuorlDCW.exe, README, licence, changelog and
+#                                 the manual as a web page
+#   SHA256SUMS                    the checksums of all of them
+# Only the tool is built, no test, in RELEASE_BUILD/TARGET (build-dist).
+# The cross toolchains, qemu, wine and the package tools are installed with
+# apt-get where missing (cmake/cross_tools.sh).
+set -euo pipefail
+shopt -s nullglob
+cd "$(dirname "$0")/.."
+ROOT=$PWD
+DIST=${1:-dist}
+JOBS=${JOBS:-$(nproc 2>/dev/null || echo 2)}
+RELEASE_BUILD=${RELEASE_BUILD:-build-dist}
+targets=(native aarch64 i686 armhf s390x mingw64)
+. cmake/cross_tools.sh
+
+if [ "$(uname -m)" != x86_64 ]; then
+  echo "build_release: the release is built on x86-64 Linux, which builds its amd64 packages" >&2
+  exit 2
+fi
+need=()
+mapfile -t need < <(cross_packages "${targets[@]}")
+# dpkg-deb and dpkg-shlibdeps make the .deb, mandoc the web page of the
+# manual and the lint of the man page; unzip opens the .zip to check it.
+command -v dpkg-shlibdeps >/dev/null || need+=(dpkg-dev)
+command -v mandoc >/dev/null || need+=(mandoc)
+command -v unzip >/dev/null || need+=(unzip)
+apt_install "${need[@]}"
+
+rm -rf "$DIST"
+mkdir -p "$DIST"
+for t in "${targets[@]}"; do
+  start=$SECONDS
+  dir=$RELEASE_BUILD/$t
+  if [ "$t" = native ]; then
+    CC=gcc CXX=g++ cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release -DQUORL_TESTS=OFF >/dev/null
+  else
+    cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchains/$t.cmake" \
+      -DCMAKE_BUILD_TYPE=Release -DQUORL_TESTS=OFF >/dev/null
+  fi
+  cmake --build "$dir" -j "$JOBS" >/dev/null
+  rm -f "$dir"/*.deb "$dir"/*.tar.gz "$dir"/*.zip
+  (cd "$dir" && cpack >/dev/null)
+  cp "$dir"/*.deb "$dir"/*.tar.gz "$dir"/*.zip "$DIST"/
+  echo "== release: $t built and packed in $((SECONDS - start)) s"
+done
+(cd "$DIST" && sha256sum -- *.deb *.tar.gz *.zip > SHA256SUMS)
+
+QUORL_RELEASE_BUILD=$RELEASE_BUILD tests/check_package.sh --release "$DIST"

@@ -1,0 +1,63 @@
+#include "main/help_text.h"
+
+#include <cstring>
+
+#include "main/run_control.h"
+#include "output/output_stream.h"
+
+// The build passes in the project's version; it is written nowhere else.
+#ifndef QUORL_VERSION
+#error "QUORL_VERSION, the project's version, is set by the build"
+#endif
+
+namespace {
+
+const char* const kHelp =
+    "Usage: QuorlDCW [-e edition] [-o format] [-f firstRec] [-l lastRec] DCWfile\n"
+    "       QuorlDCW --help | --version\n"
+    "\n"
+    "Writes a dump of one table file of a VPF database, or with -o its data as\n"
+    "JSON, to standard output. The banner, the messages and the record count go\n"
+    "to standard error.\n"
+    "\n"
+    "Options (an option and its value are two words; an option right before\n"
+    "DCWfile is ignored):\n"
+    "  -f firstRec       first row written (default 1)\n"
+    "  -l lastRec        last row written (dump default 99999; the JSON formats\n"
+    "                    write every row by default)\n"
+    "  -e 2407|600006    edition: 2407 reads the later edition's column\n"
+    "                    definitions; 600006, the first edition, is the default\n"
+    "  -o dcw|json|jsonl|geojson\n"
+    "                    output format:\n"
+    "    dcw             the text dump (default)\n"
+    "    json            the whole table as one JSON document, columns and rows\n"
+    "    jsonl           one JSON object per row\n"
+    "    geojson         a GeoJSON FeatureCollection, the first coordinate column\n"
+    "                    as geometry\n"
+    "\n"
+    "Exit status:\n"
+    "  0  dumped\n"
+    "  1  not a valid VPF table (or, in the JSON formats, its data ends inside\n"
+    "     a row)\n"
+    "  2  read or write failure\n"
+    "  3  usage error, or the table cannot be opened\n"
+    "\n"
+    "Full manual: man QuorlDCW (on Windows, QuorlDCW.html beside QuorlDCW.exe)\n";
+
+const char* const kVersion = "QuorlDCW " QUORL_VERSION
+                             "\n"
+                             "MIT licence: see LICENSE\n";
+
+}  // namespace
+
+void answerHelpOrVersion(int argc, char** argv) {
+  if (argc != 2) return;
+  const char* text = nullptr;
+  if (std::strcmp(argv[1], "--help") == 0) text = kHelp;
+  if (std::strcmp(argv[1], "--version") == 0) text = kVersion;
+  if (text == nullptr) return;
+  openOutputStreams();
+  putText(standardOutput, text);
+  if (standardOutputFailed()) writeFailedExit();
+  endRun(EXIT_DUMPED);
+}

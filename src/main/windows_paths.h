@@ -1,0 +1,15 @@
+// Paths on Windows. Windows hands a program its command line in UTF-16;
+// the narrow one goes through the system's code page, which cannot hold a
+// name in another script. The tool takes the UTF-16 words as UTF-8 and
+// opens a UTF-8 path through the UTF-16 file interface, so a path in any
+// script opens and is written (title line, messages) in UTF-8.
+#pragma once
+
+#include <cstdio>
+
+// The words of the command line in UTF-8, in storage that lasts until the
+// process ends, ending in a null pointer like argv.
+char** utf8Arguments(int argc, wchar_t** wideArgv);
+
+// Opens the file at a UTF-8 path for binary reading; nullptr when it cannot.
+std::FILE* openUtf8Path(const char* path);
