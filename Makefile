@@ -24,7 +24,7 @@ DIST ?= dist
 CROSS_TARGETS ?= s390x i686 armhf aarch64 mingw64
 
 .PHONY: all build run check test sanitize-test fuzz fuzz-coverage bench bench-instructions \
-	bench-startup check-numbers cross-test package release clean distclean
+	bench-startup check-numbers cross-test cross-tools package release clean distclean
 
 all: build
 
@@ -42,13 +42,17 @@ check:
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # Every test with g++, then again built with clang's address and
-# undefined-behaviour sanitizers, then a short fuzz run.
+# undefined-behaviour sanitizers, beside a short fuzz run: the fuzzer takes
+# one core, and the tests wait on the programs they run as much as they
+# compute. The fuzz run's report follows the tests'.
 test: build
 	@test -x $(BUILD)/tests/quorl_blackbox_tests || \
 	  { echo "make test needs GoogleTest (Debian: apt-get install libgtest-dev)" >&2; exit 1; }
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
-	$(MAKE) sanitize-test
-	$(MAKE) fuzz FUZZ_SECONDS=$(CI_FUZZ_SECONDS) FUZZ_JOBS=1
+	mkdir -p $(FUZZ_OUT)
+	$(MAKE) fuzz FUZZ_SECONDS=$(CI_FUZZ_SECONDS) FUZZ_JOBS=1 >$(FUZZ_OUT)/make-test.log 2>&1 & \
+	  fuzz=$$!; status=0; $(MAKE) sanitize-test || status=$$?; \
+	  wait $$fuzz || status=$$?; cat $(FUZZ_OUT)/make-test.log; exit $$status
 
 sanitize-test:
 	CC=clang CXX=clang++ cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORL_SANITIZE=ON
@@ -109,6 +113,10 @@ check-numbers:
 # qemu-user and wine; see tests/run_cross_test.sh.
 cross-test:
 	BUILD=$(BUILD) JOBS=$(JOBS) tests/run_cross_test.sh $(CROSS_TARGETS)
+
+# Installs what cross-test needs where it is missing, and nothing more.
+cross-tools:
+	tests/run_cross_test.sh --install-only $(CROSS_TARGETS)
 
 # The .deb and .tar.gz of this host alone, checked for what they must hold:
 # the quick look at a package.

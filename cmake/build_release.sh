@@ -9,7 +9,11 @@
 #                                 QuorlDCW.exe, README, licence, changelog and
 #                                 the manual as a web page
 #   SHA256SUMS                    the checksums of all of them
-# Only the tool is built, no test, in RELEASE_BUILD/TARGET (build-dist).
+# The Linux cross hosts' and Windows' packages are built in the build
+# folders of `make cross-test` (build-TARGET), where that has built the tool
+# already for the same host and build type; a folder it has not made yet
+# is made for the tool alone (no tests). The amd64 packages are built in
+# RELEASE_BUILD/native (build-dist/native).
 # The cross toolchains, qemu, wine and the package tools are installed with
 # apt-get where missing (cmake/cross_tools.sh).
 set -euo pipefail
@@ -39,12 +43,15 @@ rm -rf "$DIST"
 mkdir -p "$DIST"
 for t in "${targets[@]}"; do
   start=$SECONDS
-  dir=$RELEASE_BUILD/$t
   if [ "$t" = native ]; then
+    dir=$RELEASE_BUILD/native
     CC=gcc CXX=g++ cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release -DQUORL_TESTS=OFF >/dev/null
   else
+    dir=build-$t
+    tests=()
+    [ -f "$dir/CMakeCache.txt" ] || tests=(-DQUORL_TESTS=OFF)
     cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchains/$t.cmake" \
-      -DCMAKE_BUILD_TYPE=Release -DQUORL_TESTS=OFF >/dev/null
+      -DCMAKE_BUILD_TYPE=Release "${tests[@]}" >/dev/null
   fi
   cmake --build "$dir" -j "$JOBS" >/dev/null
   rm -f "$dir"/*.deb "$dir"/*.tar.gz "$dir"/*.zip
@@ -54,4 +61,4 @@ for t in "${targets[@]}"; do
 done
 (cd "$DIST" && sha256sum -- *.deb *.tar.gz *.zip > SHA256SUMS)
 
-QUORL_RELEASE_BUILD=$RELEASE_BUILD tests/check_package.sh --release "$DIST"
+tests/check_package.sh --release "$DIST"

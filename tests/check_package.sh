@@ -16,8 +16,8 @@
 # holds QuorlDCW.exe, which imports only Windows' own DLLs and under wine
 # says its version and writes the same dumps with CR LF line ends, the
 # docs, and the manual as a web page. The version is the project's, and the
-# changelog's newest entry. QUORL_RELEASE_BUILD (build-dist) holds the wine
-# prefix.
+# changelog's newest entry. The wine prefix is the cross test's,
+# build-mingw64/wine.
 set -euo pipefail
 
 usage() { echo "usage: $0 BUILDDIR | --release DIST" >&2; exit 2; }
@@ -199,7 +199,7 @@ check_zip() {
          sort | tr '\n' ' ')
   dlls=${dlls% }
   [ "$dlls" = "kernel32.dll msvcrt.dll" ] || fail "$name: QuorlDCW.exe imports $dlls"
-  wine_start "$ROOT/${QUORL_RELEASE_BUILD:-build-dist}/wine"
+  wine_start "$ROOT/build-mingw64/wine"  # the cross test's wine prefix, made once
   check_version "$name" "$exe" "$WINE"
   dump_samples "$work/dump-windows" "$exe" "$WINE"
   same_dumps "$reference" "$work/dump-windows" "$name" crlf

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# run_cross_test.sh [TARGET...] - builds the tool for other machines with
+# run_cross_test.sh [--install-only] [TARGET...] - builds the tool for other machines with
 # Debian's cross toolchains and runs its tests there:
 #   s390x    big-endian 64-bit Linux: the whole suite under qemu-s390x-static
 #   i686     32-bit x86 Linux: the whole suite, run by the kernel itself where
@@ -21,6 +21,10 @@ ROOT=$PWD
 JOBS=${JOBS:-$(nproc 2>/dev/null || echo 2)}
 BUILD=${BUILD:-build}
 GTEST_SOURCE=/usr/src/googletest/googletest
+# --install-only: install what the targets need, and nothing more (CI does
+# it beside its native tests).
+install_only=false
+if [ "${1:-}" = --install-only ]; then install_only=true; shift; fi
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || read -ra targets <<< "${CROSS_TARGETS:-s390x i686 armhf aarch64 mingw64}"
 . cmake/cross_tools.sh
@@ -41,7 +45,8 @@ build_linux() {
   local t=$1
   shift
   cmake -S . -B "build-$t" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchains/$t.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DQUORL_GTEST_SOURCE_DIR="$GTEST_SOURCE" "$@" >/dev/null
+    -DCMAKE_BUILD_TYPE=Release -DQUORL_TESTS=ON -DQUORL_GTEST_SOURCE_DIR="$GTEST_SOURCE" "$@" \
+    >/dev/null
   cmake --build "build-$t" -j "$JOBS"
 }
 
@@ -92,6 +97,7 @@ test_mingw64() {
 }
 
 install_missing
+if $install_only; then exit 0; fi
 summary=()
 for t in "${targets[@]}"; do
   start=$SECONDS
