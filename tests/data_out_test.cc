@@ -9,10 +9,6 @@
 
 namespace {
 
-std::string counted(int64_t records) {
-  return std::string(kBanner) + std::to_string(records) + " Records processed\n";
-}
-
 std::string cutInside(int64_t row) {
   return std::string(kBanner) + "Not a valid VPF table file: its data ends inside row " +
          std::to_string(row) + "\n";

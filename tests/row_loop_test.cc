@@ -29,10 +29,6 @@ std::string dump(const std::string& columns, const std::string& rows) {
   return std::string("TITLE\n") + kColumnsMarker + columns + kDataMarker + rows + kEofMarker;
 }
 
-std::string counted(int64_t records) {
-  return std::string(kBanner) + std::to_string(records) + " Records processed\n";
-}
-
 void expectDump(const RunResult& run, const std::string& out, int64_t records) {
   EXPECT_EQ(run.out, out);
   EXPECT_EQ(run.err, counted(records));

@@ -15,16 +15,16 @@
 
 namespace {
 
-constexpr char kCanary = 0x55;
+constexpr char kShortestCanary = 0x55;
 
 // Runs write on a buffer of MAX_SHORTEST_TEXT bytes followed by canaries and checks
 // that none was touched.
 template <class Write>
 std::string boundedWrite(Write write) {
   char buf[MAX_SHORTEST_TEXT + 16];
-  std::memset(buf + MAX_SHORTEST_TEXT, kCanary, 16);
+  std::memset(buf + MAX_SHORTEST_TEXT, kShortestCanary, 16);
   char* end = write(buf);
-  EXPECT_EQ(std::count(buf + MAX_SHORTEST_TEXT, buf + MAX_SHORTEST_TEXT + 16, kCanary), 16);
+  EXPECT_EQ(std::count(buf + MAX_SHORTEST_TEXT, buf + MAX_SHORTEST_TEXT + 16, kShortestCanary), 16);
   return std::string(buf, end);
 }
 

@@ -9,6 +9,10 @@ const char* const kColumnsMarker = "\n**DCWcolumns ====================\n";
 const char* const kDataMarker = "\n**DCWdata ===========================\n\n";
 const char* const kEofMarker = "\n**DCWeof ===========================\n\n";
 
+std::string counted(int64_t records) {
+  return std::string(kBanner) + std::to_string(records) + " Records processed\n";
+}
+
 std::string rowMarker(int64_t row) {
   return "**DCWrow ------------ " + std::to_string(row) + " ----\n";
 }

@@ -15,3 +15,7 @@ extern const char* const kColumnsMarker;
 extern const char* const kDataMarker;
 extern const char* const kEofMarker;
 std::string rowMarker(int64_t row);
+
+// Standard error of a run that read its table to the end: the banner and
+// the count of rows.
+std::string counted(int64_t records);
