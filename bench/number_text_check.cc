@@ -18,6 +18,7 @@
 #include <mutex>
 #include <random>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 #include "output/number_text.h"
@@ -58,26 +59,22 @@ bool reportShortest(bool isFloat, uint64_t bits, const char* mine, const char* m
   return false;
 }
 
-// Returns true if writeShortestFloat matches std::to_chars for a finite f (others
-// are not checked: the callers write them as null).
-bool checkShortest(float f, uint32_t bits) {
-  if (!std::isfinite(f)) return true;
+// Returns true if the shortest writer of v's type matches std::to_chars for a
+// finite v (others are not checked: the callers write them as null).
+template <typename T, typename Bits>
+bool checkShortest(T v, Bits bits) {
+  if (!std::isfinite(v)) return true;
   char mine[MAX_SHORTEST_TEXT], ref[MAX_SHORTEST_TEXT];
-  const char* mineEnd = writeShortestFloat(mine, f);
-  const char* refEnd = std::to_chars(ref, ref + MAX_SHORTEST_TEXT, f).ptr;
+  constexpr bool isFloat = std::is_same_v<T, float>;
+  const char* mineEnd;
+  if constexpr (isFloat)
+    mineEnd = writeShortestFloat(mine, v);
+  else
+    mineEnd = writeShortestDouble(mine, v);
+  const char* refEnd = std::to_chars(ref, ref + MAX_SHORTEST_TEXT, v).ptr;
   if (mineEnd - mine == refEnd - ref && std::memcmp(mine, ref, size_t(refEnd - ref)) == 0)
     return true;
-  return reportShortest(true, bits, mine, mineEnd, ref, refEnd);
-}
-
-bool checkShortest(double d, uint64_t bits) {
-  if (!std::isfinite(d)) return true;
-  char mine[MAX_SHORTEST_TEXT], ref[MAX_SHORTEST_TEXT];
-  const char* mineEnd = writeShortestDouble(mine, d);
-  const char* refEnd = std::to_chars(ref, ref + MAX_SHORTEST_TEXT, d).ptr;
-  if (mineEnd - mine == refEnd - ref && std::memcmp(mine, ref, size_t(refEnd - ref)) == 0)
-    return true;
-  return reportShortest(false, bits, mine, mineEnd, ref, refEnd);
+  return reportShortest(isFloat, bits, mine, mineEnd, ref, refEnd);
 }
 
 // Every writer on the double d, and on the float nearest it.

@@ -29,7 +29,9 @@ extern HeaderText headerText;
 // Reads and checks the header, sets the table's swapBytes, writes the
 // column section to echo (standard output, or the discard sink where the
 // column section is not wanted), enters every column into the column
-// table and keeps the header's texts in headerText. With laterEdition, column definitions may carry
-// a seventh field, the narrative table name. Leaves the stream on the first data byte; takes the
-// invalid-table exit on any mismatch, and the read-failure exit when the file could not be read.
+// table and keeps the header's texts in headerText. With laterEdition,
+// column definitions may carry a seventh field, the narrative table name.
+// Leaves the stream on the first data byte; takes the invalid-table exit
+// on any mismatch, and the read-failure exit when the file could not be
+// read.
 void readTableHeader(TableStream& table, bool laterEdition, OutputStream& echo);

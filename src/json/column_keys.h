@@ -14,9 +14,9 @@ constexpr int MAX_KEY = 32;
 extern char columnKey[MAX_COLUMNS][MAX_KEY];
 
 // The text that comes before a value in an object: its key, after a comma,
-// or after the brace that opens the object where it is the first. It is copied whole, KEY_TEXT
-// bytes at once, and then cut to its length (a key of up to 16 characters and "#N" needs at most
-// 24).
+// or after the brace that opens the object where it is the first. It is
+// copied whole, KEY_TEXT bytes at once, and then cut to its length (a key
+// of up to 16 characters and "#N" needs at most 24).
 constexpr size_t KEY_TEXT = 32;
 struct KeyText {
   char text[KEY_TEXT];

@@ -11,19 +11,6 @@ namespace {
 // depend on all of them. Grows to the largest geometry and is reused.
 HeldText geometryValues;
 
-// Writes one position of the geometry from its components: in 2-D, or
-// with its height where dims is 3 and every height is known.
-template <typename Component>
-inline char* writeGeometryPosition(char* p, const Component* v, int dims) {
-  *p++ = '[';
-  for (int i = 0; i < dims; ++i) {
-    p = writeComponent(p, v[i]);
-    *p++ = ',';
-  }
-  p[-1] = ']';
-  return p;
-}
-
 // The geometry of a coordinate column: a fixed count of 1, or a list of one
 // position, gives a Point, a list of two or more a LineString. No position
 // at all, or one whose x or y is not a finite number, gives null. Where a
@@ -49,15 +36,16 @@ void writeGeometry(TableStream& table, HeldText* out, int32_t count, const KeyTe
     putHeld(*out, "null", 4);
     return;
   }
+  // Each position in 2-D, or with its height where every height is known.
   const Component* v = reinterpret_cast<const Component*>(geometryValues.data);
   const int written = heights ? 3 : 2;
   if (n == 1) {
     putHeld(*out, "{\"type\":\"Point\",\"coordinates\":");
-    endHeld(*out, writeGeometryPosition(beginHeld(*out, MAX_POSITION_TEXT), v, written));
+    endHeld(*out, writePositionText(beginHeld(*out, MAX_POSITION_TEXT), v, written));
   } else {
     putHeld(*out, "{\"type\":\"LineString\",\"coordinates\":[");
     for (int32_t i = 0; i < n; ++i, v += dims) {
-      char* p = writeGeometryPosition(beginHeld(*out, MAX_POSITION_TEXT), v, written);
+      char* p = writePositionText(beginHeld(*out, MAX_POSITION_TEXT), v, written);
       *p++ = ',';
       endHeld(*out, p);
     }

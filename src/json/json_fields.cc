@@ -51,12 +51,9 @@ void writeNumbers(TableStream& table, HeldText* out, int32_t count, const KeyTex
 // with a comma after it.
 template <typename Component, int dims>
 inline char* writePosition(TableStream& table, char* p) {
-  *p++ = '[';
-  for (int i = 0; i < dims; ++i) {
-    p = writeComponent(p, readComponent(table, Component()));
-    *p++ = ',';
-  }
-  p[-1] = ']';
+  Component v[dims];
+  for (int i = 0; i < dims; ++i) v[i] = readComponent(table, Component());
+  p = writePositionText(p, v, dims);
   *p++ = ',';
   return p;
 }

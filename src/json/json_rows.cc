@@ -116,8 +116,8 @@ JsonRows writeJsonRows(TableStream& table, OutputFormat format, int64_t firstRec
     const bool wanted = row >= firstRec && row <= lastRec;
     const size_t rowStart = jsonText.used;
     table.readStatus = 1;
-    if (wanted) openRow(format, row, written == 0, geometry >= 0);
     if (wanted) {
+      openRow(format, row, written == 0, geometry >= 0);
       for (const JsonColumn* c = jsonColumn; c != columnsEnd && table.readStatus == 1; ++c)
         c->write(table, c->text, c->count, c->key);
     } else {

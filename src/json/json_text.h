@@ -17,20 +17,27 @@ inline char* writeJsonNull(char* p) {
   return p + 4;
 }
 
+// True for a number other than NaN and the infinities.
+inline bool isFiniteValue(float v) {
+  uint32_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  return (bits & 0x7F800000u) != 0x7F800000u;
+}
+
+inline bool isFiniteValue(double v) {
+  uint64_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  return (bits & 0x7FF0000000000000ull) != 0x7FF0000000000000ull;
+}
+
 // A float with the fewest digits that read back to it as a float; null for
 // NaN and the infinities, which JSON cannot hold (NaN is VPF's null).
 inline char* writeJsonFloat(char* p, float v) {
-  uint32_t bits;
-  std::memcpy(&bits, &v, sizeof bits);
-  if ((bits & 0x7F800000u) == 0x7F800000u) return writeJsonNull(p);
-  return writeShortestFloat(p, v);
+  return isFiniteValue(v) ? writeShortestFloat(p, v) : writeJsonNull(p);
 }
 
 inline char* writeJsonDouble(char* p, double v) {
-  uint64_t bits;
-  std::memcpy(&bits, &v, sizeof bits);
-  if ((bits & 0x7FF0000000000000ull) == 0x7FF0000000000000ull) return writeJsonNull(p);
-  return writeShortestDouble(p, v);
+  return isFiniteValue(v) ? writeShortestDouble(p, v) : writeJsonNull(p);
 }
 
 // Writes n bytes at p as the characters of a JSON string, without the

@@ -31,17 +31,17 @@ inline double readComponent(TableStream& table, double) { return readDouble(tabl
 inline char* writeComponent(char* p, float v) { return writeJsonFloat(p, v); }
 inline char* writeComponent(char* p, double v) { return writeJsonDouble(p, v); }
 
-// True for a number other than NaN and the infinities.
-inline bool isFiniteValue(float v) {
-  uint32_t bits;
-  std::memcpy(&bits, &v, sizeof bits);
-  return (bits & 0x7F800000u) != 0x7F800000u;
-}
-
-inline bool isFiniteValue(double v) {
-  uint64_t bits;
-  std::memcpy(&bits, &v, sizeof bits);
-  return (bits & 0x7FF0000000000000ull) != 0x7FF0000000000000ull;
+// Writes one position from its components, [x,y] or [x,y,z]: the first dims
+// of them.
+template <typename Component>
+inline char* writePositionText(char* p, const Component* v, int dims) {
+  *p++ = '[';
+  for (int i = 0; i < dims; ++i) {
+    p = writeComponent(p, v[i]);
+    *p++ = ',';
+  }
+  p[-1] = ']';
+  return p;
 }
 
 // Room for one position written with its brackets and a comma after it.

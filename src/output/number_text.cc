@@ -21,7 +21,10 @@ static_assert(std::numeric_limits<double>::is_iec559 && std::numeric_limits<floa
               "number text needs IEEE 754 float and double");
 
 // "00" to "99"; the text of every integer part below 128 followed by the point
-// (4 bytes, "127." the longest), and the length of that text.
+// (4 bytes, "127." the longest), and the length of that text. The pairs sit
+// in one table with the rest, as in the shortest writer's own: one base
+// address serves both (a table of pairs shared by the two costs the dump
+// 1.2% more instructions).
 struct DigitTables {
   char pairs[200];
   char pointed[128][4];

@@ -1,11 +1,11 @@
 // The few bit operations that differ between hosts: for the number text a
 // bit scan and products wider than 64 bits, for the JSON text a scan of 16
-// bytes at once. Each gives the same result on
-// every host. Where the compiler has builtins or a 128-bit integer type
-// they are used; the plain versions below serve the other hosts, and
-// QUORL_PORTABLE_NUMBERS forces them, so that a 64-bit build can test them
-// as well. (The number text stores its digits byte by byte from tables, so
-// no store depends on the host's byte order.)
+// bytes at once. Each gives the same result on every host. Where the
+// compiler has builtins or a 128-bit integer type they are used; the plain
+// versions below serve the other hosts, and QUORL_PORTABLE_NUMBERS forces
+// them, so that a 64-bit build can test them as well. (The number text
+// stores its digits byte by byte from tables, so no store depends on the
+// host's byte order.)
 #pragma once
 
 #include <cstdint>

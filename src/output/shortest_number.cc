@@ -103,7 +103,8 @@ constexpr bool scalesFit() {
 static_assert(scalesFit(), "the fast path's units overflow 64 bits");
 
 // "00" to "99", and the text of every whole number below 1000 followed by the point
-// ("7.", "72.", "180."), in 4 bytes.
+// ("7.", "72.", "180."), in 4 bytes: one table, so that one base address serves
+// both (the number text's own pairs, shared, cost 1.3% more here).
 struct DigitTables {
   char pairs[200];
   char pointed[1000][4];

@@ -11,8 +11,8 @@ constexpr int MAX_SHORTEST_TEXT = 32;
 // in fixed or scientific notation, whichever is shorter ("-38.6", "1e+20",
 // "1e-05"). Returns the end of the text; writes no terminator. Bytes after
 // the text, within MAX_SHORTEST_TEXT, may be overwritten as scratch.
-// writeShortestFloat works in exact integer arithmetic for 2^-29 <= |v| < 2^24 (and
-// zero), several times faster than std::to_chars; it calls std::to_chars for the
-// other floats. writeShortestDouble is std::to_chars.
+// writeShortestFloat works in exact integer arithmetic for 2^-29 <= |v| <
+// 2^24 (and zero), several times faster than std::to_chars; it calls
+// std::to_chars for the other floats. writeShortestDouble is std::to_chars.
 char* writeShortestFloat(char* out, float v);
 char* writeShortestDouble(char* out, double v);
