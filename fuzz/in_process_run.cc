@@ -9,10 +9,9 @@
 #include <cstring>
 
 #include "failing_file.h"
-#include "main/open_table.h"
+#include "files/open_table.h"
 #include "main/run_control.h"
 #include "main/run_dump.h"
-#include "rows/table_stream.h"
 
 namespace {
 
@@ -57,12 +56,11 @@ std::FILE* openTable(const char* path) {
   return readsFailAt < 0 ? std::fopen(path, "rb") : openFailingAfter(path, readsFailAt);
 }
 
-// The run ends as the process would end it, with its output flushed and its
-// table closed; then control goes back to the harness.
+// The run ends as the process would end it, with its output flushed; then
+// control goes back to the harness, and the tables the run opened close as
+// it unwinds.
 void endRun(int status) {
   standardOutputFailed();  // the status stays the run's own even if this fails
-  if (tableStream.file != nullptr) std::fclose(tableStream.file);
-  tableStream.file = nullptr;
   throw RunEnded{status};
 }
 

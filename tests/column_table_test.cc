@@ -5,17 +5,19 @@
 
 namespace {
 
-class ColumnTable : public ::testing::Test {
+class ColumnTableTest : public ::testing::Test {
  protected:
-  void SetUp() override { clearColumns(); }
+  ::ColumnTable columns;
+  const FieldHandler* columnHandler = columns.columnHandler;
+  const int32_t* columnCount = columns.columnCount;
 };
 
-TEST_F(ColumnTable, EntersColumnsInOrder) {
-  addColumn('I', "1");
-  addColumn('T', "*");
-  addColumn('C', "1");
-  addColumn('I', "12");
-  ASSERT_EQ(columnTotal, 4);
+TEST_F(ColumnTableTest, EntersColumnsInOrder) {
+  EXPECT_TRUE(addColumn(columns, 'I', "1"));
+  EXPECT_TRUE(addColumn(columns, 'T', "*"));
+  EXPECT_TRUE(addColumn(columns, 'C', "1"));
+  EXPECT_TRUE(addColumn(columns, 'I', "12"));
+  ASSERT_EQ(columns.columnTotal, 4);
   EXPECT_EQ(columnHandler[0], dumpLong);
   EXPECT_EQ(columnHandler[1], dumpText);
   EXPECT_EQ(columnHandler[2], dumpCoord2F);
@@ -26,7 +28,7 @@ TEST_F(ColumnTable, EntersColumnsInOrder) {
   EXPECT_EQ(columnCount[3], 12);
 }
 
-TEST_F(ColumnTable, CountIsTheLeadingDigits) {
+TEST_F(ColumnTableTest, CountIsTheLeadingDigits) {
   const struct {
     const char* text;
     int32_t count;
@@ -39,13 +41,24 @@ TEST_F(ColumnTable, CountIsTheLeadingDigits) {
                {"2147483647", 2147483647},
                {"0002147483647", 2147483647}};
   for (const auto& c : cases) {
-    clearColumns();
-    addColumn('R', c.text);
+    clearColumns(columns);
+    EXPECT_TRUE(addColumn(columns, 'R', c.text));
     EXPECT_EQ(columnCount[0], c.count) << c.text;
   }
 }
 
-TEST_F(ColumnTable, EveryTypeLetterHasItsHandler) {
+// A count beyond 32 bits and a hundred and first column make the header
+// invalid: nothing is entered.
+TEST_F(ColumnTableTest, RefusesWhatMakesTheHeaderInvalid) {
+  EXPECT_FALSE(addColumn(columns, 'I', "2147483648"));
+  EXPECT_FALSE(addColumn(columns, 'A', "1"));
+  EXPECT_EQ(columns.columnTotal, 0);
+  for (int i = 0; i < MAX_COLUMNS; ++i) ASSERT_TRUE(addColumn(columns, 'X', "1"));
+  EXPECT_FALSE(addColumn(columns, 'X', "1"));
+  EXPECT_EQ(columns.columnTotal, MAX_COLUMNS);
+}
+
+TEST_F(ColumnTableTest, EveryTypeLetterHasItsHandler) {
   const char* letters = "TFRSICBZYDXK";
   FieldHandler handlers[] = {dumpText,    dumpFloat,   dumpDouble,  dumpShort,
                              dumpLong,    dumpCoord2F, dumpCoord2D, dumpCoord3F,

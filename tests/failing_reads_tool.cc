@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "failing_file.h"
-#include "main/open_table.h"
+#include "files/open_table.h"
 #include "main/run_dump.h"
 
 std::FILE* openTable(const char* path) {

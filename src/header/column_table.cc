@@ -2,12 +2,6 @@
 
 #include <cstring>
 
-#include "main/run_control.h"
-
-FieldHandler columnHandler[MAX_COLUMNS];
-int32_t columnCount[MAX_COLUMNS];
-int columnTotal = 0;
-
 FieldHandler handlerForType(char type) {
   switch (type) {
     case 'T': return dumpText;
@@ -29,26 +23,29 @@ FieldHandler handlerForType(char type) {
 namespace {
 
 // "*" alone is a variable count; otherwise the value of the leading digits
-// ("*5" is 0, "5*" is 5). Digits beyond 32 bits make the table invalid.
-int32_t countValue(const char* text) {
-  if (std::strcmp(text, "*") == 0) return VARIABLE_COUNT;
+// ("*5" is 0, "5*" is 5). False for digits beyond 32 bits.
+bool countValue(const char* text, int32_t& count) {
+  if (std::strcmp(text, "*") == 0) {
+    count = VARIABLE_COUNT;
+    return true;
+  }
   int64_t value = 0;
   for (const char* p = text; *p >= '0' && *p <= '9'; ++p) {
     value = value * 10 + (*p - '0');
-    if (value > INT32_MAX) invalidTableExit();
+    if (value > INT32_MAX) return false;
   }
-  return static_cast<int32_t>(value);
+  count = static_cast<int32_t>(value);
+  return true;
 }
 
 }  // namespace
 
-void clearColumns() { columnTotal = 0; }
-
-void addColumn(char type, const char* countText) {
-  if (columnTotal == MAX_COLUMNS) invalidTableExit();
+bool addColumn(ColumnTable& columns, char type, const char* countText) {
+  const int i = columns.columnTotal;
+  if (i == MAX_COLUMNS) return false;
   FieldHandler handler = handlerForType(type);
-  if (handler == nullptr) invalidTableExit();  // the header admits no other letter
-  columnHandler[columnTotal] = handler;
-  columnCount[columnTotal] = countValue(countText);
-  ++columnTotal;
+  if (handler == nullptr || !countValue(countText, columns.columnCount[i])) return false;
+  columns.columnHandler[i] = handler;
+  ++columns.columnTotal;
+  return true;
 }

@@ -3,78 +3,74 @@
 #include <cstdio>
 #include <cstring>
 
-#include "header/column_table.h"
 #include "main/run_control.h"
 #include "output/output_stream.h"
 
-HeaderText headerText;
+void TableCloser::operator()(Table* table) const {
+  if (table->stream.file != nullptr) std::fclose(table->stream.file);
+  delete table;
+}
+
+TableHandle newTable() { return TableHandle(new Table()); }
 
 namespace {
 
-// A scan that stopped because the file could not be read is a read
-// failure, not a bad header.
-[[noreturn]] void rejectHeader(const TableStream& table) {
-  if (readFailed(table)) readFailedExit(table.path);
-  invalidTableExit();
-}
-
 // Preamble and byte order: 4 length bytes (not used), then "L;", "M;" or
 // a bare ";" for little-endian.
-void readByteOrder(TableStream& table) {
+bool readByteOrder(TableStream& table) {
   char length[4];
   char order[2];
-  if (std::fscanf(table.file, "%4c%1[lLmM;]", length, order) != 2) rejectHeader(table);
-  if (order[0] == ';') return;
-  if (std::getc(table.file) != ';') rejectHeader(table);
+  if (std::fscanf(table.file, "%4c%1[lLmM;]", length, order) != 2) return false;
+  if (order[0] == ';') return true;
+  if (std::getc(table.file) != ';') return false;
   table.swapBytes = order[0] == 'M' || order[0] == 'm';
+  return true;
 }
 
 // Table description and narrative table name: checked, and kept in text.
-void readTableNames(TableStream& table, HeaderText& text) {
-  if (std::fscanf(table.file, "%79[^;]%*[^;]", text.description) != 1) rejectHeader(table);
-  if (std::fscanf(table.file, "%*[;\t ]%1[_A-Za-z-]", text.narrativeTable) != 1)
-    rejectHeader(table);
+bool readTableNames(TableStream& table, HeaderText& text) {
+  if (std::fscanf(table.file, "%79[^;]%*[^;]", text.description) != 1) return false;
+  if (std::fscanf(table.file, "%*[;\t ]%1[_A-Za-z-]", text.narrativeTable) != 1) return false;
   if (std::fscanf(table.file, "%11[_A-Za-z0-9.]", text.narrativeTable + 1) != 1)
     text.narrativeTable[1] = '\0';
   // Also takes the ";" that would close an empty column list.
   (void)std::fscanf(table.file, "%*[; \t]");
+  return true;
 }
 
 // The later edition's seventh field, the narrative table name, when the
 // next character is not the closing ":". It must be parted from the
 // thematic index by a separator: a thematic index of 13 characters is not
 // split in two.
-void readNarrativeTable(TableStream& table, ColumnDefinition& column, bool separated) {
+bool readNarrativeTable(TableStream& table, ColumnDefinition& column, bool separated) {
   const int next = std::getc(table.file);
   std::ungetc(next, table.file);
-  if (next == ':') return;
-  if (!separated) rejectHeader(table);
-  if (std::fscanf(table.file, "%12[_A-Za-z0-9.-]%*[, \t]", column.narrativeTable) != 1)
-    rejectHeader(table);
+  if (next == ':') return true;
+  if (!separated) return false;
+  return std::fscanf(table.file, "%12[_A-Za-z0-9.-]%*[, \t]", column.narrativeTable) == 1;
 }
 
 // Reads one definition "name=T,count,K,description,table,index,:", and in
 // the later edition "name=T,count,K,description,table,index,narrative,:".
 // An empty description is not seen: the separators before it are all taken
 // at once, so the later fields shift into its place.
-void readColumnDefinition(TableStream& table, ColumnDefinition& column, bool laterEdition) {
-  if (std::fscanf(table.file, "%16[ _A-Za-z0-9$%/.-]%*[ \t=]", column.name) != 1)
-    rejectHeader(table);
+bool readColumnDefinition(TableStream& table, ColumnDefinition& column, bool laterEdition) {
+  if (std::fscanf(table.file, "%16[ _A-Za-z0-9$%/.-]%*[ \t=]", column.name) != 1) return false;
   // A count of more than 19 characters leaves a count character where the
   // separator must be, so the scan stops short.
   if (std::fscanf(table.file, "%1[TFRSICBZYDXK]%*[ \t,]%19[0-9*]%*[ \t,]%1[FUPN]%*[ \t,]",
                   column.type, column.count, column.key) != 3)
-    rejectHeader(table);
+    return false;
   column.description[0] = '\0';
   (void)std::fscanf(table.file, "%79[^,]%*[^,]", column.description);
   // `separated` stays -1 unless a separator follows the thematic index.
   int separated = -1;
   if (std::fscanf(table.file, "%*[, \t]%12[_A-Za-z0-9.-]%*[, \t]%12[_A-Za-z0-9.-]%*[, \t]%n",
                   column.valueTable, column.thematicIndex, &separated) != 2)
-    rejectHeader(table);
+    return false;
   column.narrativeTable[0] = '\0';
-  if (laterEdition) readNarrativeTable(table, column, separated >= 0);
-  if (std::getc(table.file) != ':') rejectHeader(table);
+  if (laterEdition && !readNarrativeTable(table, column, separated >= 0)) return false;
+  return std::getc(table.file) == ':';
 }
 
 // Writes "\n%-16s=%c,%3s,%c,%s,%s,%s,:" for one definition, or with the
@@ -111,21 +107,35 @@ void echoColumn(OutputStream& out, const ColumnDefinition& column) {
 // character of push-back, which only the stdio stream gives. The block
 // buffer takes over the file only at the first data byte: until then it
 // has read nothing, so no byte is lost or read twice between the two.
-void readTableHeader(TableStream& table, bool laterEdition, OutputStream& echo) {
-  clearColumns();
-  readByteOrder(table);
-  readTableNames(table, headerText);
-  putText(echo, "\n**DCWcolumns ====================\n");
-  for (;;) {
-    int c = std::getc(table.file);
-    if (c == ';') break;
-    if (c == EOF) rejectHeader(table);
-    std::ungetc(c, table.file);
+HeaderResult readHeader(Table& table, bool laterEdition, OutputStream& echo) {
+  TableStream& stream = table.stream;
+  clearColumns(table.columns);
+  bool valid = readByteOrder(stream) && readTableNames(stream, table.header);
+  if (valid) putText(echo, "\n**DCWcolumns ====================\n");
+  while (valid) {
+    int c = std::getc(stream.file);
+    if (c == ';') {
+      putText(echo, ";\n");
+      return HEADER_READ;
+    }
+    if (c == EOF) break;
+    std::ungetc(c, stream.file);
     ColumnDefinition column;
-    readColumnDefinition(table, column, laterEdition);
+    valid = readColumnDefinition(stream, column, laterEdition);
+    if (!valid) break;
     echoColumn(echo, column);
-    addColumn(column.type[0], column.count);
-    headerText.column[columnTotal - 1] = column;
+    valid = addColumn(table.columns, column.type[0], column.count);
+    if (valid) table.header.column[table.columns.columnTotal - 1] = column;
   }
-  putText(echo, ";\n");
+  // A scan that stopped because the file could not be read is a read
+  // failure, not a bad header.
+  return readFailed(stream) ? HEADER_READ_FAILED : HEADER_INVALID;
+}
+
+void readTableHeader(Table& table, bool laterEdition, OutputStream& echo) {
+  switch (readHeader(table, laterEdition, echo)) {
+    case HEADER_READ: return;
+    case HEADER_READ_FAILED: readFailedExit(table.stream.path);
+    case HEADER_INVALID: invalidTableExit();
+  }
 }

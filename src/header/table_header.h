@@ -1,6 +1,9 @@
 // The text header at the start of a table: byte order, table description,
-// narrative table name and column definitions.
+// narrative table name and column definitions; and the table it describes,
+// held as one value so that a run can read several tables at once.
 #pragma once
+
+#include <memory>
 
 #include "header/column_table.h"
 #include "output/output_stream.h"
@@ -24,14 +27,41 @@ struct HeaderText {
   char narrativeTable[13];  // the table's narrative table name
   ColumnDefinition column[MAX_COLUMNS];
 };
-extern HeaderText headerText;
 
-// Reads and checks the header, sets the table's swapBytes, writes the
-// column section to echo (standard output, or the discard sink where the
-// column section is not wanted), enters every column into the column
-// table and keeps the header's texts in headerText. With laterEdition,
-// column definitions may carry a seventh field, the narrative table name.
-// Leaves the stream on the first data byte; takes the invalid-table exit
-// on any mismatch, and the read-failure exit when the file could not be
-// read.
-void readTableHeader(TableStream& table, bool laterEdition, OutputStream& echo);
+// A name of up to 16 characters, "#" and a count (up to 100), and the end.
+constexpr int MAX_KEY = 32;
+
+// One table being read: its stream, its header's texts, its column table
+// and, once made (makeColumnKeys), the keys its columns go by.
+struct Table {
+  TableStream stream;
+  HeaderText header;
+  ColumnTable columns;
+  char columnKey[MAX_COLUMNS][MAX_KEY];
+};
+
+// Tables are large (the stream's block buffer): each lives on the heap, and
+// its file is closed with it.
+struct TableCloser {
+  void operator()(Table* table) const;
+};
+using TableHandle = std::unique_ptr<Table, TableCloser>;
+
+// A table with no file, to be opened with openTableStream.
+TableHandle newTable();
+
+// How a header read ended.
+enum HeaderResult { HEADER_READ, HEADER_INVALID, HEADER_READ_FAILED };
+
+// Reads and checks the header from the table's stream, sets its swapBytes,
+// writes the column section to echo (standard output, or the discard sink
+// where the column section is not wanted), enters every column into the
+// table's columns and keeps the header's texts. With laterEdition, column
+// definitions may carry a seventh field, the narrative table name. Leaves
+// the stream on the first data byte. HEADER_INVALID on any mismatch,
+// HEADER_READ_FAILED when the file could not be read.
+HeaderResult readHeader(Table& table, bool laterEdition, OutputStream& echo);
+
+// readHeader for the table the command line names: an invalid header takes
+// the invalid-table exit, a read failure the read-failure exit.
+void readTableHeader(Table& table, bool laterEdition, OutputStream& echo);

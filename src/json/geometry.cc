@@ -17,7 +17,8 @@ HeldText geometryValues;
 // height is unknown (VPF writes NaN) the whole geometry is written in 2-D.
 // The geometry takes no key: it is the feature's own member.
 template <typename Component, int dims>
-void writeGeometry(TableStream& table, HeldText* out, int32_t count, const KeyText&) {
+void writeGeometry(TableStream& table, HeldText* out, const JsonColumn& column) {
+  const int32_t count = column.count;
   constexpr int width = dims * sizeof(Component);
   const int32_t n = count == 1 ? 1 : listLength(table, count, width);
   if (n < 0) return;

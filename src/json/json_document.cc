@@ -1,8 +1,5 @@
 #include "json/json_document.h"
 
-#include "header/column_table.h"
-#include "header/table_header.h"
-#include "json/column_keys.h"
 #include "json/json_text.h"
 #include "output/number_text.h"
 
@@ -18,16 +15,17 @@ void putMember(HeldText& out, const char* name, const char* text) {
 
 // A column's definition: its key, its letters, its count (null where each
 // row holds its own), and the texts its definition gives.
-void putColumn(HeldText& out, int i) {
-  const ColumnDefinition& column = headerText.column[i];
+void putColumn(HeldText& out, const Table& table, int i) {
+  const ColumnDefinition& column = table.header.column[i];
+  const int32_t count = table.columns.columnCount[i];
   putHeld(out, "{\"name\":");
-  putJsonString(out, columnKey[i]);
+  putJsonString(out, table.columnKey[i]);
   putMember(out, "type", column.type);
   putHeld(out, ",\"count\":");
-  if (columnCount[i] == VARIABLE_COUNT)
+  if (count == VARIABLE_COUNT)
     putHeld(out, "null");
   else
-    endHeld(out, writeInt(beginHeld(out, 12), columnCount[i]));
+    endHeld(out, writeInt(beginHeld(out, 12), count));
   putMember(out, "key", column.key);
   putMember(out, "description", column.description);
   putMember(out, "valueTable", column.valueTable);
@@ -38,17 +36,18 @@ void putColumn(HeldText& out, int i) {
 
 }  // namespace
 
-void startDocument(HeldText& out, OutputFormat format, bool bigEndian) {
+void startDocument(HeldText& out, OutputFormat format, const Table& table) {
   if (format == FORMAT_GEOJSON) putHeld(out, "{\"type\":\"FeatureCollection\",\"features\":[");
   if (format != FORMAT_JSON) return;
+  const int columnTotal = table.columns.columnTotal;
   putHeld(out, "{\"description\":");
-  putJsonString(out, headerText.description);
-  putMember(out, "narrativeTable", headerText.narrativeTable);
-  putMember(out, "byteOrder", bigEndian ? "big" : "little");
+  putJsonString(out, table.header.description);
+  putMember(out, "narrativeTable", table.header.narrativeTable);
+  putMember(out, "byteOrder", table.stream.swapBytes ? "big" : "little");
   putHeld(out, ",\"columns\":[");
   for (int i = 0; i < columnTotal; ++i) {
     putHeld(out, i == 0 ? "\n" : ",\n");
-    putColumn(out, i);
+    putColumn(out, table, i);
   }
   putHeld(out, columnTotal > 0 ? "\n],\"rows\":[" : "],\"rows\":[");
 }

@@ -6,12 +6,13 @@
 
 #include <cstdint>
 
-#include "main/command_line.h"
+#include "header/table_header.h"
 #include "output/held_text.h"
+#include "output/output_format.h"
 
-// Writes what comes before the first row. The header has been read: its
-// texts are in headerText, the keys in columnKey.
-void startDocument(HeldText& out, OutputFormat format, bool bigEndian);
+// Writes what comes before the first row of the table, whose header has
+// been read and whose column keys made.
+void startDocument(HeldText& out, OutputFormat format, const Table& table);
 
 // Writes what comes after the last row, given how many rows were written
 // and the record count.

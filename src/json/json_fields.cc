@@ -61,7 +61,9 @@ inline char* writePosition(TableStream& table, char* p) {
 // C, Z, B and Y: one position where the column holds exactly one, else an
 // array of positions.
 template <typename Component, int dims>
-void writePositions(TableStream& table, HeldText* out, int32_t count, const KeyText& key) {
+void writePositions(TableStream& table, HeldText* out, const JsonColumn& column) {
+  const int32_t count = column.count;
+  const KeyText& key = column.key;
   constexpr int width = dims * sizeof(Component);
   const int32_t n = count == 1 ? 1 : listLength(table, count, width);
   if (n < 0) return;
@@ -136,39 +138,66 @@ int32_t readTripletPart(TableStream& table, int size) {
   }
 }
 
-void jsonText(TableStream& table, HeldText* out, int32_t count, const KeyText& key) {
-  const int32_t n = listLength(table, count, 1);
-  if (n >= 0) writeTextBytes(table, out, n, key);
+void jsonText(TableStream& table, HeldText* out, const JsonColumn& column) {
+  const int32_t n = listLength(table, column.count, 1);
+  if (n >= 0) writeTextBytes(table, out, n, column.key);
 }
 
-void jsonFloat(TableStream& table, HeldText* out, int32_t, const KeyText& key) {
-  writeNumbers<4>(table, out, 1, key, [&](char* p) { return writeJsonFloat(p, readFloat(table)); });
+void jsonFloat(TableStream& table, HeldText* out, const JsonColumn& column) {
+  writeNumbers<4>(table, out, 1, column.key,
+                  [&](char* p) { return writeJsonFloat(p, readFloat(table)); });
 }
 
-void jsonDouble(TableStream& table, HeldText* out, int32_t count, const KeyText& key) {
-  writeNumbers<8>(table, out, count, key,
+void jsonDouble(TableStream& table, HeldText* out, const JsonColumn& column) {
+  writeNumbers<8>(table, out, column.count, column.key,
                   [&](char* p) { return writeJsonDouble(p, readDouble(table)); });
 }
 
-void jsonShort(TableStream& table, HeldText* out, int32_t count, const KeyText& key) {
-  writeNumbers<2>(table, out, count, key, [&](char* p) { return writeInt(p, readShort(table)); });
+void jsonShort(TableStream& table, HeldText* out, const JsonColumn& column) {
+  writeNumbers<2>(table, out, column.count, column.key,
+                  [&](char* p) { return writeInt(p, readShort(table)); });
 }
 
-void jsonLong(TableStream& table, HeldText* out, int32_t count, const KeyText& key) {
-  writeNumbers<4>(table, out, count, key, [&](char* p) { return writeInt(p, readLong(table)); });
+void jsonLong(TableStream& table, HeldText* out, const JsonColumn& column) {
+  writeNumbers<4>(table, out, column.count, column.key,
+                  [&](char* p) { return writeInt(p, readLong(table)); });
 }
 
-void jsonDate(TableStream& table, HeldText* out, int32_t, const KeyText& key) {
-  writeTextBytes(table, out, 20, key);
+// S and I key columns: the first element read is the key, which stays null
+// where the list is empty.
+template <int width, typename ReadValue>
+void writeKeyNumbers(TableStream& table, HeldText* out, const JsonColumn& column,
+                     ReadValue readValue) {
+  int64_t* key = column.keyValue;
+  *key = NULL_KEY;
+  writeNumbers<width>(table, out, column.count, column.key, [&](char* p) {
+    const int32_t v = readValue();
+    if (*key == NULL_KEY) *key = v;
+    return writeInt(p, v);
+  });
 }
 
-void jsonNull(TableStream&, HeldText* out, int32_t, const KeyText& key) {
-  if (out != nullptr) endHeld(*out, writeJsonNull(beginValue(*out, key, 4)));
+void jsonShortKey(TableStream& table, HeldText* out, const JsonColumn& column) {
+  writeKeyNumbers<2>(table, out, column, [&] { return readShort(table); });
+}
+
+void jsonLongKey(TableStream& table, HeldText* out, const JsonColumn& column) {
+  writeKeyNumbers<4>(table, out, column, [&] { return readLong(table); });
+}
+
+void jsonDate(TableStream& table, HeldText* out, const JsonColumn& column) {
+  writeTextBytes(table, out, 20, column.key);
+}
+
+void jsonNull(TableStream&, HeldText* out, const JsonColumn& column) {
+  if (out != nullptr) endHeld(*out, writeJsonNull(beginValue(*out, column.key, 4)));
 }
 
 // {"id":...,"tile":...,"external":...}: the type byte's bit pairs 7-6, 5-4
 // and 3-2 give the sizes of the three parts, null where a part is absent.
-void jsonTriplet(TableStream& table, HeldText* out, int32_t, const KeyText& key) {
+// A key column's key is the id.
+template <bool isKey>
+void writeTriplet(TableStream& table, HeldText* out, const JsonColumn& column) {
   const int type = readChar(table);
   if (type == EOF) {
     table.readStatus = 0;
@@ -176,7 +205,9 @@ void jsonTriplet(TableStream& table, HeldText* out, int32_t, const KeyText& key)
   }
   int32_t part[3];
   for (int i = 0; i < 3; ++i) part[i] = readTripletPart(table, (type >> (6 - 2 * i)) & 3);
+  if (isKey) *column.keyValue = (type >> 6) & 3 ? part[0] : NULL_KEY;
   if (table.readStatus != 1 || out == nullptr) return;
+  const KeyText& key = column.key;
   // Each part's key is copied whole, 16 bytes, and then cut to its length.
   static const char kPartKeys[3][16] = {"{\"id\":", ",\"tile\":", ",\"external\":"};
   static const uint8_t kPartKeyLength[3] = {6, 8, 12};
@@ -209,7 +240,16 @@ JsonWriter jsonWriterForType(char type) {
     case 'Y': return writePositions<double, 3>;
     case 'D': return jsonDate;
     case 'X': return jsonNull;
-    case 'K': return jsonTriplet;
+    case 'K': return writeTriplet<false>;
     default: return nullptr;
+  }
+}
+
+JsonWriter keyWriterForType(char type) {
+  switch (type) {
+    case 'S': return jsonShortKey;
+    case 'I': return jsonLongKey;
+    case 'K': return writeTriplet<true>;
+    default: return jsonWriterForType(type);
   }
 }

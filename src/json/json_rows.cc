@@ -2,9 +2,6 @@
 
 #include <cstring>
 
-#include "header/column_table.h"
-#include "header/table_header.h"
-#include "json/column_keys.h"
 #include "json/json_fields.h"
 #include "output/number_text.h"
 #include "output/output_stream.h"
@@ -17,48 +14,47 @@ namespace {
 // geometry comes first, wherever the geometry column is.
 HeldText propertiesText;
 
-// What the rows need of each column, side by side: its writer, its count,
-// where its text goes and the text that comes before its value.
-struct JsonColumn {
-  JsonWriter write;
-  HeldText* text;
-  int32_t count;
-  KeyText key;
-};
-JsonColumn jsonColumn[MAX_COLUMNS];
-
-// The GeoJSON geometry column: the first coordinate column, -1 when none.
-int geometryColumn(OutputFormat format) {
-  if (format != FORMAT_GEOJSON) return -1;
-  for (int i = 0; i < columnTotal; ++i)
-    if (isCoordinateType(headerText.column[i].type[0])) return i;
+// The GeoJSON geometry column: the first coordinate column, -1 when none
+// (or when the geometry comes from elsewhere).
+int geometryColumn(const Table& table, OutputFormat format, const GeometrySource* source) {
+  if (format != FORMAT_GEOJSON || source != nullptr) return -1;
+  for (int i = 0; i < table.columns.columnTotal; ++i)
+    if (isCoordinateType(table.header.column[i].type[0])) return i;
   return -1;
 }
 
-// Chooses each column's writer, key text and text for the run.
-void prepareColumns(OutputFormat format, int geometry) {
+// Chooses each column's writer, key text and text for the run; the key
+// columns of a geometry source leave their values in keys.
+void prepareColumns(const Table& table, OutputFormat format, int geometry,
+                    const GeometrySource* source, JsonColumn* jsonColumn, int64_t* keys) {
   bool first = true;
-  for (int i = 0; i < columnTotal; ++i) {
-    const char type = headerText.column[i].type[0];
+  for (int i = 0; i < table.columns.columnTotal; ++i) {
+    const char type = table.header.column[i].type[0];
+    const int32_t count = table.columns.columnCount[i];
     if (i == geometry) {
-      jsonColumn[i] = {geometryWriterForType(type), &jsonText, columnCount[i], KeyText{}};
+      jsonColumn[i] = {geometryWriterForType(type), &jsonText, count, KeyText{}, nullptr};
       continue;
     }
     HeldText* text = format == FORMAT_GEOJSON ? &propertiesText : &jsonText;
-    jsonColumn[i] = {jsonWriterForType(type), text, columnCount[i],
-                     makeKeyText(columnKey[i], first)};
+    jsonColumn[i] = {jsonWriterForType(type), text, count, makeKeyText(table.columnKey[i], first),
+                     nullptr};
     first = false;
+  }
+  for (int k = 0; source != nullptr && k < source->keyColumns; ++k) {
+    JsonColumn& column = jsonColumn[source->keyColumn[k]];
+    column.write = keyWriterForType(table.header.column[source->keyColumn[k]].type[0]);
+    column.keyValue = &keys[k];
   }
 }
 
 // True when a row of the table's columns takes at least one byte: not all
 // of them are X columns or hold a fixed count of 0 elements (F, D and K
 // take their bytes whatever their count).
-bool rowsTakeBytes() {
-  for (int i = 0; i < columnTotal; ++i) {
-    const char type = headerText.column[i].type[0];
-    if (type != 'X' && (columnCount[i] != 0 || type == 'F' || type == 'D' || type == 'K'))
-      return true;
+bool rowsTakeBytes(const Table& table) {
+  for (int i = 0; i < table.columns.columnTotal; ++i) {
+    const char type = table.header.column[i].type[0];
+    const int32_t count = table.columns.columnCount[i];
+    if (type != 'X' && (count != 0 || type == 'F' || type == 'D' || type == 'K')) return true;
   }
   return false;
 }
@@ -101,15 +97,19 @@ void flushJsonText() {
   jsonText.used = 0;
 }
 
-JsonRows writeJsonRows(TableStream& table, OutputFormat format, int64_t firstRec, int64_t lastRec) {
-  const int geometry = geometryColumn(format);
-  prepareColumns(format, geometry);
-  const JsonColumn* const columnsEnd = jsonColumn + columnTotal;
+JsonRows writeJsonRows(Table& source, OutputFormat format, int64_t firstRec, int64_t lastRec,
+                       const GeometrySource* geometrySource) {
+  TableStream& table = source.stream;
+  const int geometry = geometryColumn(source, format, geometrySource);
+  JsonColumn jsonColumn[MAX_COLUMNS];
+  int64_t keys[MAX_GEOMETRY_KEYS] = {NULL_KEY, NULL_KEY};
+  prepareColumns(source, format, geometry, geometrySource, jsonColumn, keys);
+  const JsonColumn* const columnsEnd = jsonColumn + source.columns.columnTotal;
   measureData(table);
   JsonRows rows;
   // A row that takes no byte ends the rows without being one, and then so
   // does the first: no row of these columns takes a byte.
-  if (!rowsTakeBytes()) return rows;
+  if (!rowsTakeBytes(source)) return rows;
   int64_t records = 0, written = 0;
   while (!atEndOfData(table)) {
     const int64_t row = records + 1;
@@ -117,12 +117,12 @@ JsonRows writeJsonRows(TableStream& table, OutputFormat format, int64_t firstRec
     const size_t rowStart = jsonText.used;
     table.readStatus = 1;
     if (wanted) {
-      openRow(format, row, written == 0, geometry >= 0);
+      openRow(format, row, written == 0, geometry >= 0 || geometrySource != nullptr);
       for (const JsonColumn* c = jsonColumn; c != columnsEnd && table.readStatus == 1; ++c)
-        c->write(table, c->text, c->count, c->key);
+        c->write(table, c->text, *c);
     } else {
       for (const JsonColumn* c = jsonColumn; c != columnsEnd && table.readStatus == 1; ++c)
-        c->write(table, nullptr, c->count, c->key);
+        c->write(table, nullptr, *c);
     }
     if (table.readStatus != 1) {
       // The data ended inside the row: it is taken back, and the rows end.
@@ -132,6 +132,8 @@ JsonRows writeJsonRows(TableStream& table, OutputFormat format, int64_t firstRec
     }
     ++records;
     if (!wanted) continue;
+    if (geometrySource != nullptr)
+      geometrySource->draw(geometrySource->context, row, keys, jsonText, propertiesText);
     closeRow(format);
     ++written;
     if (jsonText.used < OUTPUT_BUFFER_SIZE) continue;

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "output/output_format.h"
+
 // Inclusive range of the rows written to standard output.
 extern int32_t firstRec;  // default -1
 extern int32_t lastRec;   // default 99999 for the dump, every row for the others
@@ -14,7 +16,6 @@ extern int32_t lastRec;   // default 99999 for the dump, every row for the other
 extern bool laterEdition;
 
 // "-o FORMAT": the text dump, or one of the JSON outputs.
-enum OutputFormat { FORMAT_DCW, FORMAT_JSON, FORMAT_JSONL, FORMAT_GEOJSON };
 extern OutputFormat outputFormat;
 
 // True when the command line has one to five words after the program

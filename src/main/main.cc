@@ -5,7 +5,7 @@
 #include "main/run_dump.h"
 
 #ifdef _WIN32
-#include "main/windows_paths.h"
+#include "files/windows_paths.h"
 
 // Windows starts the tool here with its words in UTF-16 (-municode), so
 // that a path in any script reaches it whole; the run takes them in UTF-8.

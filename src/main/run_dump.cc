@@ -3,11 +3,10 @@
 #include <cinttypes>
 #include <cstdio>
 
-#include "header/column_table.h"
+#include "files/open_table.h"
 #include "header/table_header.h"
 #include "main/command_line.h"
 #include "main/help_text.h"
-#include "main/open_table.h"
 #include "main/run_control.h"
 #include "main/write_data.h"
 #include "output/output_stream.h"
@@ -17,19 +16,20 @@
 namespace {
 
 // The text dump: title, column section, rows, end marker, record count.
-[[noreturn]] void writeDump(const char* path) {
+[[noreturn]] void writeDump(Table& table, const char* path) {
   putText(standardOutput, "Digital Chart of the World file: ");
   putText(standardOutput, path);
   putText(standardOutput, "\n\n");
 
-  readTableHeader(tableStream, laterEdition, standardOutput);
-  const int64_t records =
-      dumpRows(tableStream, columnHandler, columnCount, columnTotal, firstRec, lastRec);
+  readTableHeader(table, laterEdition, standardOutput);
+  const ColumnTable& columns = table.columns;
+  const int64_t records = dumpRows(table.stream, columns.columnHandler, columns.columnCount,
+                                   columns.columnTotal, firstRec, lastRec);
   putText(standardOutput, "\n**DCWeof ===========================\n\n");
 
   // The dump above is the table as far as it could be read; a count would
   // say that the table ended there.
-  if (readFailed(tableStream)) readFailedExit(path);
+  if (readFailed(table.stream)) readFailedExit(path);
   if (standardOutputFailed()) writeFailedExit();
   std::fprintf(stderr, "%" PRId64 " Records processed\n", records);
   endRun(EXIT_DUMPED);
@@ -50,10 +50,13 @@ void runDump(int argc, char** argv) {
     std::fprintf(stderr, "can't open %s for reading\n", path);
     usageExit();
   }
-  openTableStream(tableStream, file, path);
+  // The table lives until the run ends; where the run's end returns to a
+  // caller (the fuzz harness), its file is closed with it.
+  TableHandle table = newTable();
+  openTableStream(table->stream, file, path);
   readOptions(argc, argv);
 
   openOutputStreams();
-  if (outputFormat == FORMAT_DCW) writeDump(path);
-  writeData(path, outputFormat);
+  if (outputFormat == FORMAT_DCW) writeDump(*table, path);
+  writeData(*table, path, outputFormat);
 }

@@ -2,8 +2,6 @@
 
 #include <sys/stat.h>
 
-TableStream tableStream;
-
 void openTableStream(TableStream& table, std::FILE* file, const char* path) {
   table.file = file;
   table.path = path;

@@ -35,9 +35,6 @@ struct TableStream {
   unsigned char buffer[TABLE_BUFFER_SIZE + TABLE_READ_SLACK];
 };
 
-// The table being dumped; runDump opens its file.
-extern TableStream tableStream;
-
 // Points the stream at file, opened from path, with an empty buffer and the
 // state of a table not yet read. Until the first byte is read through the
 // stream, the header may still be read from the file.

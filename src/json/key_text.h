@@ -1,17 +1,9 @@
-// The keys under which the JSON outputs write the columns.
+// The text that comes before each value of a JSON object: its key.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-
-#include "header/column_table.h"
-#include "header/table_header.h"
-
-// A name of up to 16 characters, "#" and a count (up to 100), and the end.
-constexpr int MAX_KEY = 32;
-
-extern char columnKey[MAX_COLUMNS][MAX_KEY];
 
 // The text that comes before a value in an object: its key, after a comma,
 // or after the brace that opens the object where it is the first. It is
@@ -31,8 +23,3 @@ inline char* putKeyText(char* p, const KeyText& key) {
 
 // The key text of the key, opening its object or not.
 KeyText makeKeyText(const char* key, bool opensObject);
-
-// Gives each of the first columnTotal columns its key: its name with the
-// spaces at either end removed; a name that repeats an earlier one gets
-// "#2", "#3", ... appended ("#" is never part of a name).
-void makeColumnKeys(const HeaderText& header, int columnTotal);

@@ -1,4 +1,4 @@
-#include "main/windows_paths.h"
+#include "files/windows_paths.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>

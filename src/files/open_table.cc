@@ -1,9 +1,9 @@
-#include "main/open_table.h"
+#include "files/open_table.h"
 
 #include <sys/stat.h>
 
 #ifdef _WIN32
-#include "main/windows_paths.h"
+#include "files/windows_paths.h"
 #endif
 
 std::FILE* openTable(const char* path) {
