@@ -53,6 +53,10 @@ bool isCutRow(const std::string& s) {
          !endsWith(s, " 0\n");
 }
 
+// The line before the usage line where -o names no format: the fuzz cases
+// give only this one unknown value.
+const char* const kUnknownFormat = "unknown output format \"JSON\" (dcw, json, jsonl, geojson)\n";
+
 // What standard error must hold after the banner, for status. Only a run
 // whose reads were made to fail may report a read failure.
 bool errorTextFits(int status, const std::string& message, const FuzzCase& run,
@@ -64,7 +68,7 @@ bool errorTextFits(int status, const std::string& message, const FuzzCase& run,
       return message == kWriteFailed ||
              (run.failReadsAt >= 0 && message == readFailedMessage(tablePath));
     case 3:
-      return message == kUsage ||
+      return message == kUsage || message == kUnknownFormat + std::string(kUsage) ||
              (!run.words.empty() &&
               message == "can't open " + run.words.back() + " for reading\n" + kUsage);
     default: return false;

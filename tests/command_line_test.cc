@@ -134,9 +134,15 @@ TEST(CommandLine, Edition) {
   // Just before the path it is not looked at, nor is its value.
   expectFirst(runOnTable(later, {"-e"}));
   expectLater(runOnTable(later, {"-e", "2407", "-e"}));
-  for (const char* value : {"2408", "02407", "2407 ", "", "600006x", "-e"})
-    expectUsage(runOnTable(later, {"-e", value, "-l", "9"}));
-  expectUsage(runOnTable(sixRows(), {"-e", "1", "-e", "2407"}));
+  // An unknown value is named on the line before the usage line.
+  for (const char* value : {"2408", "02407", "2407 ", "", "600006x", "-e"}) {
+    RunResult run = runOnTable(later, {"-e", value, "-l", "9"});
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, std::string(kBanner) + "unknown edition \"" + value +
+                           "\" (2407, 600006)\n" + kUsage);
+    EXPECT_EQ(run.status, 3);
+  }
+  EXPECT_EQ(runOnTable(sixRows(), {"-e", "1", "-e", "2407"}).status, 3);
 }
 
 TEST(CommandLine, UnopenablePath) {

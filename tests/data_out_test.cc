@@ -123,7 +123,9 @@ TEST(DataOut, CombinedOptions) {
             "\"narrativeTable\":\"-\"}\n],\"rows\":[\n{\"id\":5}\n],\"records\":5}\n",
             counted(5), 0);
   expectRun(runOnTable(table.bytes, {"-o", "jsonl"}), "", std::string(kBanner) + kInvalid, 1);
-  expectRun(runOnTable(table.bytes, {"-o", "xml", "-e", "2407"}), "", std::string(kBanner) + kUsage,
+  expectRun(runOnTable(table.bytes, {"-o", "geosjon", "-e", "2407"}), "",
+            std::string(kBanner) +
+                "unknown output format \"geosjon\" (dcw, json, jsonl, geojson)\n" + kUsage,
             3);
   expectRun(runOnTable(table.bytes, {"-e", "2407", "-f", "2", "-l", "3", "x"}), "",
             std::string(kBanner) + kUsage, 3);

@@ -1,5 +1,6 @@
 #include "main/command_line.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -24,10 +25,17 @@ int32_t optionValue(const char* word) {
   return static_cast<int32_t>(value);
 }
 
+// A value that -e or -o does not know: the line that says so, with the
+// values that are known, comes before the usage line.
+[[noreturn]] void unknownValueExit(const char* what, const char* word, const char* known) {
+  std::fprintf(stderr, "unknown %s \"%s\" (%s)\n", what, word, known);
+  usageExit();
+}
+
 // True for "2407", false for "600006"; any other word is a usage error.
 bool isLaterEdition(const char* word) {
   if (std::strcmp(word, "2407") == 0) return true;
-  if (std::strcmp(word, "600006") != 0) usageExit();
+  if (std::strcmp(word, "600006") != 0) unknownValueExit("edition", word, "2407, 600006");
   return false;
 }
 
@@ -37,7 +45,7 @@ OutputFormat formatNamed(const char* word) {
   if (std::strcmp(word, "json") == 0) return FORMAT_JSON;
   if (std::strcmp(word, "jsonl") == 0) return FORMAT_JSONL;
   if (std::strcmp(word, "geojson") == 0) return FORMAT_GEOJSON;
-  usageExit();
+  unknownValueExit("output format", word, "dcw, json, jsonl, geojson");
 }
 
 // True for the words whose value pair is not counted against the limit.
