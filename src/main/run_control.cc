@@ -38,10 +38,14 @@ void readFailedExit(const char* path) {
   endRun(EXIT_IO_FAILED);
 }
 
-void cutRowExit(int64_t row) {
-  if (standardOutputFailed()) writeFailedExit();
+void writeCutRow(int64_t row) {
   std::fprintf(stderr, "Not a valid VPF table file: its data ends inside row %" PRId64 "\n", row);
-  endRun(EXIT_INVALID_TABLE);
+}
+
+void layerFailedExit(const std::string& message) {
+  std::fwrite(message.data(), 1, message.size(), stderr);
+  std::fputc('\n', stderr);
+  endRun(EXIT_USAGE);
 }
 
 void outOfMemoryExit() {

@@ -1,0 +1,139 @@
+#include "rows/field_values.h"
+
+#include "rows/value_reader.h"
+
+namespace {
+
+// Bytes of one element of a list column, or of a position; 0 for the
+// types that are not lists.
+int elementWidth(char type) {
+  switch (type) {
+    case 'T': return 1;
+    case 'S': return 2;
+    case 'I': return 4;
+    case 'R': return 8;
+    case 'C': return 8;
+    case 'Z': return 12;
+    case 'B': return 16;
+    case 'Y': return 24;
+    default: return 0;
+  }
+}
+
+// The number of elements of a list: the column's count, or the count read
+// from the data when the column says "*"; a negative count gives none. -1
+// when the row is cut: the count could not be read, or the data is known
+// to hold fewer bytes than the elements need.
+int32_t listLength(TableStream& table, int32_t count, int width) {
+  int32_t n = count < 0 ? readLong(table) : count;
+  if (table.readStatus != 1) return -1;
+  if (n < 0) return 0;
+  const int64_t bytes = static_cast<int64_t>(n) * width;
+  if (bytes > table.end - table.next && !dataMayHold(table, bytes)) return -1;
+  return n;
+}
+
+// A K component of the given size code: absent, 1 byte unsigned, 2 or 4
+// bytes; false when a byte is missing.
+bool readTripletPart(TableStream& table, int size, int64_t& part) {
+  switch (size) {
+    case 1: {
+      const int c = readChar(table);
+      part = c;
+      return c != EOF;
+    }
+    case 2: part = readShort(table); return table.readStatus == 1;
+    case 3: part = readLong(table); return table.readStatus == 1;
+    default: part = NULL_KEY; return true;
+  }
+}
+
+}  // namespace
+
+bool isCoordinateType(char type) {
+  return type == 'C' || type == 'Z' || type == 'B' || type == 'Y';
+}
+
+bool skipValue(TableStream& table, char type, int32_t count) {
+  table.readStatus = 1;
+  switch (type) {
+    case 'X': return true;
+    case 'F': skipValues(table, 1, 4); return table.readStatus == 1;
+    case 'D': return skipBytes(table, 20);
+    case 'K': {
+      int64_t key;
+      return readKeyValue(table, type, count, key);
+    }
+    default: {
+      const int width = elementWidth(type);
+      const int32_t n = listLength(table, count, width);
+      if (n < 0) return false;
+      return skipBytes(table, static_cast<int64_t>(n) * width);
+    }
+  }
+}
+
+bool readKeyValue(TableStream& table, char type, int32_t count, int64_t& key) {
+  key = NULL_KEY;
+  table.readStatus = 1;
+  if (type == 'K') {
+    const int tripletType = readChar(table);
+    if (tripletType == EOF) return false;
+    int64_t part[3];
+    for (int i = 0; i < 3; ++i)
+      if (!readTripletPart(table, (tripletType >> (6 - 2 * i)) & 3, part[i])) return false;
+    key = part[0];
+    return true;
+  }
+  if (type != 'I' && type != 'S') return skipValue(table, type, count);
+  const int width = elementWidth(type);
+  const int32_t n = listLength(table, count, width);
+  if (n < 0) return false;
+  if (n == 0) return true;
+  key = type == 'I' ? readLong(table) : readShort(table);
+  if (table.readStatus != 1) return false;
+  return skipBytes(table, static_cast<int64_t>(n - 1) * width);
+}
+
+bool readPositionsValue(TableStream& table, char type, int32_t count, PositionColumn& column) {
+  table.readStatus = 1;
+  if (!isCoordinateType(type)) {
+    if (!skipValue(table, type, count)) return false;
+    column.rowStart.push_back(column.rowStart.back());
+    return true;
+  }
+  column.dims = type == 'Z' || type == 'Y' ? 3 : 2;
+  column.single = type == 'C' || type == 'Z';
+  const int32_t n = count == 1 ? 1 : listLength(table, count, elementWidth(type));
+  if (n < 0) return false;
+  const size_t components = static_cast<size_t>(n) * column.dims;
+  if (column.single) {
+    const size_t first = column.singles.size();
+    column.singles.resize(first + components);
+    for (size_t i = 0; i < components; ++i) column.singles[first + i] = readFloat(table);
+    if (table.readStatus != 1) column.singles.resize(first);
+  } else {
+    const size_t first = column.doubles.size();
+    column.doubles.resize(first + components);
+    for (size_t i = 0; i < components; ++i) column.doubles[first + i] = readDouble(table);
+    if (table.readStatus != 1) column.doubles.resize(first);
+  }
+  if (table.readStatus != 1) return false;
+  column.rowStart.push_back(column.rowStart.back() + n);
+  return true;
+}
+
+bool readTextValue(TableStream& table, char type, int32_t count, std::string& text) {
+  text.clear();
+  table.readStatus = 1;
+  if (type != 'T') return skipValue(table, type, count);
+  const int32_t n = listLength(table, count, 1);
+  if (n < 0) return false;
+  text.resize(n);
+  for (int32_t i = 0; i < n; ++i) {
+    const int c = readChar(table);
+    if (c == EOF) return false;
+    text[i] = static_cast<char>(c);
+  }
+  return true;
+}
