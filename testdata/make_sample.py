@@ -5,9 +5,12 @@ The database is fictional and made here, value by value: one library,
 quorlbay, charting the made-up Quorl Bay (an open-ocean spot at about
 21.4 W, 38.7 S, where there is no land). The hyd coverage holds the bay's
 topology (nodes, edges, faces, rings), an area feature table, its value
-description tables, a join table and the edge index; the snd coverage,
-big-endian, holds soundings with depths and a survey-mark table in double
-precision. See testdata/README.md for every file.
+description tables, a join table, the edge index and the feature class
+schema; the snd coverage, big-endian, holds soundings with depths and a
+survey-mark table in double precision. The tile reference and the lim
+coverage, limits in two tiles, hold what feature layers join: an area, a
+line, a point and a text table, a join table and each tile's topology.
+See testdata/README.md for every file.
 
     python3 testdata/make_sample.py              # rewrites testdata/sample
     python3 testdata/make_sample.py --out DIR    # writes the files into DIR
