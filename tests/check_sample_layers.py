@@ -123,12 +123,20 @@ def canonical_geometry(geometry):
     return dict(geometry, coordinates=coordinates)
 
 
+def unique_keys(pairs):
+    keys = [key for key, _ in pairs]
+    for key in keys:
+        if keys.count(key) > 1:
+            raise ValueError(f"the key {key!r} is written {keys.count(key)} times in one object")
+    return dict(pairs)
+
+
 def compare_output(table, want_text, got_text):
     """Problems with standard output, the first differing feature first."""
     if not want_text:
         return [] if not got_text else [f"standard output: expected nothing, got {short(got_text)}"]
     try:
-        got = json.loads(got_text, object_pairs_hook=dict)
+        got = json.loads(got_text, object_pairs_hook=unique_keys)
     except ValueError as error:
         first = got_text.split("\n", 1)[0]
         return [f"standard output is not JSON ({error}); its first line: {first[:120]!r}"]
@@ -149,8 +157,8 @@ def compare_output(table, want_text, got_text):
         expected = wanted[index]
         note = ""
         found = first_difference(expected, feature)
-        same_kind = (isinstance(feature.get("geometry"), dict)
-                     and feature["geometry"].get("type") == expected["geometry"]["type"])
+        same_kind = (isinstance(feature, dict) and isinstance(feature.get("geometry"), dict)
+                     and feature["geometry"].get("type") == expected["geometry"].get("type"))
         if found and found[0][:1] == ("geometry",) and expected.get("id") in several and same_kind:
             expected = dict(expected, geometry=canonical_geometry(expected["geometry"]))
             feature = dict(feature, geometry=canonical_geometry(feature.get("geometry")))
@@ -285,6 +293,8 @@ def self_check(sample):
            True)
     expect("one line for every feature", text, (out.replace(",\n{", ",{"), err, status), False,
            "lines")
+    expect("a key written twice", text, (out.replace('"string":', '"string":"x","string":', 1),
+                                         err, status), False, "2 times")
     expect("a wrong status", text, (out, err, 1), False, "status")
     expect("CRLF on standard error", text, (out, err.replace("\n", "\r\n"), status), True)
     points = "quorlbay/snd/ctrlpnt.pft"
@@ -312,7 +322,11 @@ def main():
     failed = 0
     for table in TABLES:
         path = sample + "/" + table
-        failed += report(table, check_run(table, path, run_tool(args.tool, args.runner, path)))
+        try:
+            problems = check_run(table, path, run_tool(args.tool, args.runner, path))
+        except (OSError, subprocess.TimeoutExpired) as error:
+            problems = [f"the tool could not be run: {error}"]
+        failed += report(table, problems)
     print(f"{len(TABLES) - failed} of {len(TABLES)} feature tables as expected")
     return 1 if failed else 0
 
