@@ -122,13 +122,12 @@ std::string findPrimitives(FeatureLayer& layer, const int64_t* keys) {
   if (!cause.empty()) return cause;
   // The primitive ids with their tile ids, as the feature or its join rows
   // hold them.
-  std::vector<JoinRow> direct;
+  const JoinRow direct{key, keys[1], key};
   const JoinRow* first;
   const JoinRow* end;
   bool tiled;
   if (layer.joinTable.empty()) {
-    direct.push_back({key, keys[1], key});
-    first = direct.data();
+    first = &direct;
     end = first + 1;
     tiled = layer.tileColumn >= 0;
   } else {
@@ -190,9 +189,9 @@ std::string drawParts(FeatureLayer& layer, Shape& shape, std::string& text) {
     const bool edges = layer.kind == LINE_FEATURES;
     const PositionColumn& column = edges ? tile.edges.positions : tile.nodes.positions;
     size_t count = positionCount(column, ref.id);
-    const std::string label = layer.primitive + " " + number(ref.id);
-    if (edges && count < 2) return label + " has fewer than two positions" + tile.where;
-    if (count == 0) return label + " has no position" + tile.where;
+    if (count < (edges ? 2u : 1u))
+      return layer.primitive + " " + number(ref.id) +
+             (edges ? " has fewer than two positions" : " has no position") + tile.where;
     if (layer.kind == POINT_FEATURES) count = 1;
     if (!addPart(shape, column, ref.id, count, layer.primitive, tile.where, cause)) return cause;
     points = points && count == 1;
