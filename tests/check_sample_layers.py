@@ -13,6 +13,9 @@ tool's choice there. A feature of one face is compared exactly.
 
     check_sample_layers.py --tool build/QuorlDCW [--runner PROGRAM]
 
+QUORL_TOOL and QUORL_TOOL_RUNNER replace --tool and --runner, so that the
+check runs another build of the tool (the Windows one under wine).
+
 Status 0 when every table matches, 1 otherwise.
 """
 import argparse
@@ -20,6 +23,7 @@ import json
 import os
 import subprocess
 import sys
+import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SAMPLE = os.path.normpath(os.path.join(HERE, os.pardir, "testdata", "sample"))
@@ -206,9 +210,15 @@ def check_run(table, path, run):
 
 def run_tool(tool, runner, path):
     command = ([runner] if runner else []) + [tool, "-e", "2407", "-o", "geojson", path]
-    done = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=300)
-    return (done.stdout.decode("utf-8", "replace"), done.stderr.decode("utf-8", "replace"),
-            done.returncode)
+    # Files, not pipes: the helper processes wine starts with a program
+    # inherit its standard streams and outlive it.
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        status = subprocess.run(command, stdin=subprocess.DEVNULL, stdout=out, stderr=err,
+                                timeout=300).returncode
+        out.seek(0)
+        err.seek(0)
+        return (out.read().decode("utf-8", "replace"), err.read().decode("utf-8", "replace"),
+                status)
 
 
 def report(table, problems):
@@ -317,6 +327,8 @@ def main():
     sample = args.sample.replace(os.sep, "/").rstrip("/")
     if args.self_check:
         return self_check(sample)
+    args.tool = os.environ.get("QUORL_TOOL", args.tool)
+    args.runner = os.environ.get("QUORL_TOOL_RUNNER", args.runner)
     if not args.tool:
         parser.error("--tool is required")
     failed = 0
