@@ -1,36 +1,63 @@
 #include "json/shape_text.h"
 
+#include <cstring>
+
 #include "json/json_text.h"
 #include "json/value_lists.h"
+#include "output/shortest_number.h"
 
 namespace {
 
-// Position i of the shape, at the width it was read with.
-char* writeShapePosition(char* p, const Shape& shape, const ShapePart& part, size_t i, int dims) {
-  const double* v = &shape.xyz[3 * i];
-  if (part.single) {
-    const float f[3] = {static_cast<float>(v[0]), static_cast<float>(v[1]),
-                        static_cast<float>(v[2])};
-    return writePositionText(p, f, dims);
+// One component at the width it was read with. Every component a shape
+// writes is finite: its x and y were checked, and a height only where all
+// are.
+inline char* writeShapeComponent(char* p, float v) { return writeShortestFloat(p, v); }
+inline char* writeShapeComponent(char* p, double v) { return writeShortestDouble(p, v); }
+
+// Writes one position at p, [x,y] or [x,y,z], and a comma.
+template <typename Component>
+inline char* writeShapePosition(char* p, const double* xyz, int dims) {
+  *p++ = '[';
+  p = writeShapeComponent(p, static_cast<Component>(xyz[0]));
+  *p++ = ',';
+  p = writeShapeComponent(p, static_cast<Component>(xyz[1]));
+  if (dims == 3) {
+    *p++ = ',';
+    p = writeShapeComponent(p, static_cast<Component>(xyz[2]));
   }
-  return writePositionText(p, v, dims);
+  p[0] = ']';
+  p[1] = ',';
+  return p + 2;
 }
 
-// A part's positions, each followed by a comma, inside brackets; a point
-// is its one position.
+// Writes a part's count positions at p, each followed by a comma: in
+// order, or for a reversed ring its first, then the others backwards, then
+// its first again.
+template <typename Component>
+char* writePositions(char* p, const Shape& shape, const ShapePart& part, size_t count, int dims) {
+  const double* xyz = shapePosition(shape, part.first);
+  if (!part.reversed) {
+    for (size_t k = 0; k < count; ++k) p = writeShapePosition<Component>(p, xyz + 3 * k, dims);
+    return p;
+  }
+  p = writeShapePosition<Component>(p, xyz, dims);
+  for (size_t k = count - 2; k > 0; --k) p = writeShapePosition<Component>(p, xyz + 3 * k, dims);
+  return writeShapePosition<Component>(p, xyz, dims);
+}
+
+// A part's positions inside brackets; a point is its one position.
 void putPart(HeldText& out, const Shape& shape, const ShapePart& part, int dims, bool point) {
+  const size_t count = point ? 1 : part.count;
+  char* p = beginHeld(out, count * MAX_POSITION_TEXT + 1);
+  if (!point) *p++ = '[';
+  p = part.single ? writePositions<float>(p, shape, part, count, dims)
+                  : writePositions<double>(p, shape, part, count, dims);
   if (point) {
-    endHeld(out,
-            writeShapePosition(beginHeld(out, MAX_POSITION_TEXT), shape, part, part.first, dims));
+    endHeld(out, p - 1);  // without the comma after it
     return;
   }
-  putHeldChar(out, '[');
-  for (size_t i = part.first; i < part.first + part.count; ++i) {
-    char* p = writeShapePosition(beginHeld(out, MAX_POSITION_TEXT), shape, part, i, dims);
-    *p++ = ',';
-    endHeld(out, p);
-  }
-  out.data[out.used - 1] = ']';
+  p[-1] = ']';
+  endHeld(out, p);
 }
 
 // Parts first to end - 1, bracketed and parted by commas.
@@ -48,7 +75,7 @@ int shapeDims(const Shape& shape) {
   for (const ShapePart& part : shape.parts) {
     if (!part.hasZ) return 2;
     for (size_t i = part.first; i < part.first + part.count; ++i)
-      if (!isFiniteValue(shape.xyz[3 * i + 2])) return 2;
+      if (!isFiniteValue(shapePosition(shape, i)[2])) return 2;
   }
   return 3;
 }
@@ -57,9 +84,19 @@ int shapeDims(const Shape& shape) {
 
 void clearShape(Shape& shape) {
   shape.kind = SHAPE_NONE;
-  shape.xyz.clear();
+  shape.positions = 0;
   shape.parts.clear();
   shape.polygonStart.clear();
+}
+
+void growPositions(Shape& shape, size_t n) {
+  const size_t needed = shape.positions + n;
+  const size_t capacity = needed > 2 * shape.capacity ? needed : 2 * shape.capacity;
+  std::unique_ptr<double[]> xyz(new double[3 * capacity]);
+  if (shape.positions > 0)
+    std::memcpy(xyz.get(), shape.xyz.get(), 3 * shape.positions * sizeof(double));
+  shape.xyz = std::move(xyz);
+  shape.capacity = capacity;
 }
 
 void putShapeText(HeldText& out, const Shape& shape) {

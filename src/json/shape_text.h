@@ -3,18 +3,21 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <vector>
 
 #include "output/held_text.h"
 
 // One point, line or ring: the positions first to first + count - 1 of
 // the shape, each read as a 32-bit float (single) or a double, with or
-// without a height.
+// without a height. A reversed ring is written the other way round, its
+// first position kept first and last.
 struct ShapePart {
   size_t first;
   size_t count;
   bool single;
   bool hasZ;
+  bool reversed;
 };
 
 enum ShapeKind {
@@ -29,7 +32,12 @@ enum ShapeKind {
 
 struct Shape {
   ShapeKind kind = SHAPE_NONE;
-  std::vector<double> xyz;  // three components a position; z is 0 where absent
+  // Three components a position (z is 0 where absent), of which the first
+  // `positions` are in use: the memory grows to the largest shape and is
+  // reused, and is not cleared when it grows.
+  std::unique_ptr<double[]> xyz;
+  size_t capacity = 0;  // positions the memory holds
+  size_t positions = 0;
   std::vector<ShapePart> parts;
   // Polygons: the index of each polygon's first part, its outer ring; the
   // parts up to the next polygon's are its holes.
@@ -39,12 +47,18 @@ struct Shape {
 // Empties the shape, keeping its memory for the next one.
 void clearShape(Shape& shape);
 
-// Appends a position to the shape; the caller counts it into a part.
-inline void addPosition(Shape& shape, double x, double y, double z) {
-  shape.xyz.push_back(x);
-  shape.xyz.push_back(y);
-  shape.xyz.push_back(z);
+// Makes room for n more positions (out of line: it allocates).
+void growPositions(Shape& shape, size_t n);
+
+// Where the next n positions go, three components each; the caller writes
+// them there and adds them to the positions in use.
+inline double* positionRoom(Shape& shape, size_t n) {
+  if (shape.capacity - shape.positions < n) growPositions(shape, n);
+  return shape.xyz.get() + 3 * shape.positions;
 }
+
+// Position i's components.
+inline const double* shapePosition(const Shape& shape, size_t i) { return shape.xyz.get() + 3 * i; }
 
 // Writes the shape's GeoJSON geometry, or null. Its positions are written
 // at their own width, with the fewest digits that read back; in 3-D only

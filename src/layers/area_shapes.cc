@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 
 #include "layers/exact_sum.h"
+#include "layers/ring_containment.h"
 
 namespace {
 
@@ -11,6 +13,27 @@ enum RingAdded { RING_ADDED, RING_LEFT_OUT, RING_FAILED };
 
 std::string edgeCause(int32_t edge, const char* what, const std::string& where) {
   return "edg " + std::to_string(edge) + " " + what + where;
+}
+
+// True for a number other than NaN and the infinities.
+inline bool isFinite(double v) { return v - v == 0; }
+
+// Copies count positions of a column's components (dims a position) to
+// out, three components each, from position from on, or from it back where
+// the edge is reversed; false where one has no finite x or y.
+template <typename Component>
+bool copyPositions(const std::vector<Component>& values, int dims, size_t from, size_t count,
+                   bool forward, double* out) {
+  const Component* v = values.data() + from * dims;
+  const ptrdiff_t step = forward ? dims : -dims;
+  bool finite = true;
+  for (size_t j = 0; j < count; ++j, v += step, out += 3) {
+    out[0] = v[0];
+    out[1] = v[1];
+    out[2] = dims == 3 ? v[2] : 0;
+    finite = finite && isFinite(out[0]) && isFinite(out[1]);
+  }
+  return finite;
 }
 
 // Appends the ring that the edges drawn (n of them, in walk order) draw, as
@@ -21,45 +44,47 @@ std::string edgeCause(int32_t edge, const char* what, const std::string& where) 
 RingAdded addRing(const EdgeTable& edges, const DirectedEdge* drawn, size_t n,
                   const std::string& where, Shape& shape, std::string& cause) {
   const PositionColumn& column = edges.positions;
-  const size_t first = shape.xyz.size() / 3;
+  size_t count = 0;
+  for (size_t k = 0; k < n; ++k) {
+    const size_t positions = column.rowStart[drawn[k].edge] - column.rowStart[drawn[k].edge - 1];
+    if (positions == 0) {
+      cause = edgeCause(drawn[k].edge, "has no position", where);
+      return RING_FAILED;
+    }
+    count += k == 0 ? positions : positions - 1;
+  }
+  const size_t first = shape.positions;
+  double* const start = positionRoom(shape, count + 1);  // room to close the ring
+  double* out = start;
   for (size_t k = 0; k < n; ++k) {
     const DirectedEdge e = drawn[k];
     const size_t begin = column.rowStart[e.edge - 1], end = column.rowStart[e.edge];
-    if (begin == end) {
-      cause = edgeCause(e.edge, "has no position", where);
-      shape.xyz.resize(3 * first);
+    const size_t skip = k == 0 ? 0 : 1, take = end - begin - skip;
+    const size_t from = e.forward ? begin + skip : end - 1 - skip;
+    const bool finite =
+        column.single ? copyPositions(column.singles, column.dims, from, take, e.forward, out)
+                      : copyPositions(column.doubles, column.dims, from, take, e.forward, out);
+    if (!finite) {
+      cause = edgeCause(e.edge, "has a position that is not a number", where);
       return RING_FAILED;
     }
-    for (size_t j = k == 0 ? 0 : 1; j < end - begin; ++j) {
-      const size_t i = e.forward ? begin + j : end - 1 - j;
-      const double x = positionComponent(column, i, 0), y = positionComponent(column, i, 1);
-      if (!std::isfinite(x) || !std::isfinite(y)) {
-        cause = edgeCause(e.edge, "has a position that is not a number", where);
-        shape.xyz.resize(3 * first);
-        return RING_FAILED;
-      }
-      addPosition(shape, x, y, column.dims == 3 ? positionComponent(column, i, 2) : 0);
-    }
+    out += 3 * take;
   }
-  size_t count = shape.xyz.size() / 3 - first;
-  if (count > 0 && (shape.xyz[3 * first] != shape.xyz[shape.xyz.size() - 3] ||
-                    shape.xyz[3 * first + 1] != shape.xyz[shape.xyz.size() - 2])) {
-    addPosition(shape, shape.xyz[3 * first], shape.xyz[3 * first + 1], shape.xyz[3 * first + 2]);
+  if (count > 0 && (start[0] != out[-3] || start[1] != out[-2])) {
+    for (int d = 0; d < 3; ++d) out[d] = start[d];
     ++count;
   }
-  if (count < 4) {
-    shape.xyz.resize(3 * first);
-    return RING_LEFT_OUT;
-  }
-  shape.parts.push_back({first, count, column.single, column.dims == 3});
+  if (count < 4) return RING_LEFT_OUT;
+  shape.positions += count;
+  shape.parts.push_back({first, count, column.single, column.dims == 3, false});
   return RING_ADDED;
 }
 
-inline double px(const Shape& shape, size_t i) { return shape.xyz[3 * i]; }
-inline double py(const Shape& shape, size_t i) { return shape.xyz[3 * i + 1]; }
+inline double px(const Shape& shape, size_t i) { return shapePosition(shape, i)[0]; }
+inline double py(const Shape& shape, size_t i) { return shapePosition(shape, i)[1]; }
 
 // Twice a closed ring's signed area, counterclockwise positive, added to
-// (or subtracted from) sum.
+// (or subtracted from) the exact sum.
 void addRingArea(ExactSum& sum, const Shape& shape, const ShapePart& ring, bool subtract) {
   for (size_t i = ring.first; i + 1 < ring.first + ring.count; ++i) {
     if (subtract) {
@@ -72,61 +97,40 @@ void addRingArea(ExactSum& sum, const Shape& shape, const ShapePart& ring, bool 
   }
 }
 
-// 1 for a ring that turns counterclockwise, -1 clockwise, 0 for none.
-int areaSign(const Shape& shape, const ShapePart& ring) {
+// The same in doubles: each pair of products is taken as one difference,
+// whose rounding the bound of the sum's terms covers.
+void addRingArea(RoundedSum& rounded, const Shape& shape, const ShapePart& ring, bool subtract) {
+  const double* p = shapePosition(shape, ring.first);
+  const double* const end = p + 3 * (ring.count - 1);
+  double sum = 0, magnitude = 0;
+  for (; p != end; p += 3) {
+    const double a = p[0] * p[4], b = p[3] * p[1];
+    sum += a - b;
+    magnitude += std::fabs(a) + std::fabs(b);
+  }
+  rounded.sum += subtract ? -sum : sum;
+  rounded.magnitude += magnitude;
+  rounded.terms += 2 * static_cast<int64_t>(ring.count - 1);
+}
+
+// The sign of the area of ring a, less that of ring b where b is given:
+// from the rounded sum where that is certain, else from the exact one.
+int areaSign(const Shape& shape, const ShapePart& a, const ShapePart* b = nullptr) {
+  RoundedSum rounded;
+  addRingArea(rounded, shape, a, false);
+  if (b != nullptr) addRingArea(rounded, shape, *b, true);
+  const int sign = certainSign(rounded);
+  if (sign != 0) return sign;
   ExactSum sum;
   clearSum(sum);
-  addRingArea(sum, shape, ring, false);
+  addRingArea(sum, shape, a, false);
+  if (b != nullptr) addRingArea(sum, shape, *b, true);
   return sumSign(sum);
 }
 
 // True where ring a, clockwise as walked, encloses less than clockwise b.
 bool smallerOuter(const Shape& shape, const ShapePart& a, const ShapePart& b) {
-  ExactSum sum;
-  clearSum(sum);
-  addRingArea(sum, shape, a, false);
-  addRingArea(sum, shape, b, true);
-  return sumSign(sum) > 0;
-}
-
-enum PointPlace { OUTSIDE, INSIDE, ON_BOUNDARY };
-
-// Where position p lies against a closed ring: by the crossings of a ray
-// from p towards growing x, every test exact.
-PointPlace placeInRing(const Shape& shape, const ShapePart& ring, size_t p) {
-  const double x = px(shape, p), y = py(shape, p);
-  bool inside = false;
-  for (size_t i = ring.first; i + 1 < ring.first + ring.count; ++i) {
-    const double ax = px(shape, i), ay = py(shape, i);
-    const double bx = px(shape, i + 1), by = py(shape, i + 1);
-    if (ax == x && ay == y) return ON_BOUNDARY;
-    if ((ay > y) != (by > y)) {
-      const int turn = turnSign(ax, ay, bx, by, x, y);
-      if (turn == 0) return ON_BOUNDARY;
-      if ((by > ay) == (turn > 0)) inside = !inside;
-    } else if (ay == y && by == y && (ax <= x) != (bx <= x)) {
-      return ON_BOUNDARY;  // along a stretch of the ring at p's height
-    }
-  }
-  return inside ? INSIDE : OUTSIDE;
-}
-
-// True where the ring hole lies inside the ring outer: decided by its
-// first position that is not on outer's boundary.
-bool liesInside(const Shape& shape, const ShapePart& hole, const ShapePart& outer) {
-  for (size_t i = hole.first; i + 1 < hole.first + hole.count; ++i) {
-    const PointPlace place = placeInRing(shape, outer, i);
-    if (place != ON_BOUNDARY) return place == INSIDE;
-  }
-  return false;
-}
-
-// Reverses a closed ring, its first position kept first (and last).
-void reverseRing(Shape& shape, const ShapePart& ring) {
-  double* p = &shape.xyz[3 * ring.first];
-  for (size_t i = 1, j = ring.count - 2; i < j; ++i, --j)
-    for (int d = 0; d < 3; ++d) std::swap(p[3 * i + d], p[3 * j + d]);
-  for (int d = 0; d < 3; ++d) p[3 * (ring.count - 1) + d] = p[d];
+  return areaSign(shape, a, &b) > 0;
 }
 
 std::string noOuterRing(int32_t face, const std::string& where) {
@@ -165,9 +169,9 @@ std::string drawFace(AreaTables& tables, int32_t face, const std::string& where,
       if (r == first) return noOuterRing(face, where);
       continue;
     }
-    const ShapePart& ring = shape.parts.back();
+    ShapePart& ring = shape.parts.back();
     const int sign = areaSign(shape, ring);
-    if (r == first ? sign < 0 : sign > 0) reverseRing(shape, ring);
+    ring.reversed = r == first ? sign < 0 : sign > 0;
   }
   shape.polygonStart.push_back(polygon);
   return "";
@@ -224,14 +228,30 @@ std::string drawUnion(AreaTables& tables, const std::vector<int32_t>& faces,
         RING_FAILED)
       return cause;
   }
-  // Sort the rings out: outer rings, and each hole's outer ring.
+  // Sort the rings out: outer rings, and each hole's outer ring. A ring
+  // that several holes may lie in is indexed for their tests.
   std::vector<ShapePart> rings(shape.parts.begin() + firstRing, shape.parts.end());
   std::vector<int> sign(rings.size()), owner(rings.size(), -1);
-  for (size_t i = 0; i < rings.size(); ++i) sign[i] = areaSign(shape, rings[i]);
+  std::vector<RingStrips>& box = tables.ringStrips;
+  if (box.size() < rings.size()) box.resize(rings.size());
+  for (size_t i = 0; i < rings.size(); ++i) {
+    sign[i] = areaSign(shape, rings[i]);
+    measureRing(shape, rings[i], false, box[i]);
+  }
+  auto within = [&](size_t h, size_t o) {
+    return box[h].minX >= box[o].minX && box[h].maxX <= box[o].maxX && box[h].minY >= box[o].minY &&
+           box[h].maxY <= box[o].maxY;
+  };
+  for (size_t o = 0; o < rings.size(); ++o) {
+    if (sign[o] >= 0) continue;
+    size_t holes = 0;
+    for (size_t h = 0; h < rings.size(); ++h) holes += sign[h] >= 0 && within(h, o);
+    if (holes >= 3) measureRing(shape, rings[o], true, box[o]);
+  }
   for (size_t h = 0; h < rings.size(); ++h) {
     if (sign[h] < 0) continue;
     for (size_t o = 0; o < rings.size(); ++o)
-      if (sign[o] < 0 && liesInside(shape, rings[h], rings[o]) &&
+      if (sign[o] < 0 && within(h, o) && liesInside(shape, rings[h], rings[o], box[o]) &&
           (owner[h] < 0 || smallerOuter(shape, rings[o], rings[owner[h]])))
         owner[h] = static_cast<int>(o);
   }
@@ -240,11 +260,11 @@ std::string drawUnion(AreaTables& tables, const std::vector<int32_t>& faces,
     if (sign[o] >= 0) continue;
     shape.polygonStart.push_back(shape.parts.size());
     shape.parts.push_back(rings[o]);
-    reverseRing(shape, rings[o]);
+    shape.parts.back().reversed = true;
     for (size_t h = 0; h < rings.size(); ++h) {
       if (owner[h] != static_cast<int>(o)) continue;
       shape.parts.push_back(rings[h]);
-      if (sign[h] > 0) reverseRing(shape, rings[h]);
+      shape.parts.back().reversed = sign[h] > 0;
     }
   }
   if (shape.parts.size() == firstRing) return noOuterRing(faces[0], where);

@@ -10,6 +10,7 @@
 
 #include "json/shape_text.h"
 #include "layers/primitives.h"
+#include "layers/ring_containment.h"
 #include "layers/ring_walk.h"
 
 // The tables of a tile that faces are drawn from, and the working memory of
@@ -21,6 +22,7 @@ struct AreaTables {
   UnionMarks marks;
   std::vector<DirectedEdge> path;
   std::vector<int32_t> bounding;
+  std::vector<RingStrips> ringStrips;
 };
 
 // Adds the polygons of faces (of one tile, each with a row of its own, none

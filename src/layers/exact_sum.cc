@@ -77,9 +77,32 @@ int sumSign(const ExactSum& sum) {
   return 0;
 }
 
+// Each product and each addition is off by at most half a unit in the last
+// place, 2^-53 of its magnitude, so the rounded sum of n products is within
+// about (n + 1) 2^-53 of the magnitudes' sum; twice that, and more where
+// there are few terms, is the bound. Sums that come near the ends of the
+// doubles' range are left to the exact sum.
+int certainSign(const RoundedSum& sum) {
+  const double smallest = 0x1p-900, largest = 0x1p900;
+  if (!(sum.magnitude > smallest && sum.magnitude < largest)) return 0;
+  const double bound = static_cast<double>(sum.terms + 4) * 0x1p-52 * sum.magnitude;
+  if (sum.sum > bound) return 1;
+  if (sum.sum < -bound) return -1;
+  return 0;
+}
+
 // (bx - ax)(py - ay) - (by - ay)(px - ax), multiplied out: the ax * ay
 // terms cancel and six products remain.
 int turnSign(double ax, double ay, double bx, double by, double px, double py) {
+  RoundedSum rounded;
+  addProduct(rounded, bx, py);
+  subtractProduct(rounded, bx, ay);
+  subtractProduct(rounded, ax, py);
+  subtractProduct(rounded, by, px);
+  addProduct(rounded, by, ax);
+  addProduct(rounded, ay, px);
+  const int sign = certainSign(rounded);
+  if (sign != 0) return sign;
   ExactSum sum;
   clearSum(sum);
   addProduct(sum, bx, py);

@@ -158,21 +158,23 @@ std::string findPrimitives(FeatureLayer& layer, const int64_t* keys) {
   return "";
 }
 
-// Appends the positions of row id of column as a part of shape; false, with
-// the cause, where one of them has no finite x or y.
+// Appends count positions of row id of column as a part of shape; false,
+// with the cause, where one of them has no finite x or y.
 bool addPart(Shape& shape, const PositionColumn& column, int32_t id, size_t count,
              const std::string& name, const std::string& where, std::string& cause) {
   const size_t first = column.rowStart[id - 1];
-  const size_t shapeFirst = shape.xyz.size() / 3;
-  for (size_t i = first; i < first + count; ++i) {
-    const double x = positionComponent(column, i, 0), y = positionComponent(column, i, 1);
-    if (!std::isfinite(x) || !std::isfinite(y)) {
+  double* out = positionRoom(shape, count);
+  for (size_t i = first; i < first + count; ++i, out += 3) {
+    out[0] = positionComponent(column, i, 0);
+    out[1] = positionComponent(column, i, 1);
+    out[2] = column.dims == 3 ? positionComponent(column, i, 2) : 0;
+    if (!std::isfinite(out[0]) || !std::isfinite(out[1])) {
       cause = name + " " + number(id) + " has a position that is not a number" + where;
       return false;
     }
-    addPosition(shape, x, y, column.dims == 3 ? positionComponent(column, i, 2) : 0);
   }
-  shape.parts.push_back({shapeFirst, count, column.single, column.dims == 3});
+  shape.parts.push_back({shape.positions, count, column.single, column.dims == 3, false});
+  shape.positions += count;
   return true;
 }
 

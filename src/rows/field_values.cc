@@ -110,12 +110,12 @@ bool readPositionsValue(TableStream& table, char type, int32_t count, PositionCo
   if (column.single) {
     const size_t first = column.singles.size();
     column.singles.resize(first + components);
-    for (size_t i = 0; i < components; ++i) column.singles[first + i] = readFloat(table);
+    readComponents(table, components, column.singles.data() + first);
     if (table.readStatus != 1) column.singles.resize(first);
   } else {
     const size_t first = column.doubles.size();
     column.doubles.resize(first + components);
-    for (size_t i = 0; i < components; ++i) column.doubles[first + i] = readDouble(table);
+    readComponents(table, components, column.doubles.data() + first);
     if (table.readStatus != 1) column.doubles.resize(first);
   }
   if (table.readStatus != 1) return false;
