@@ -1,0 +1,122 @@
+// Feature layers (-o geojson on a feature table) run end to end on small
+// coverages built here: what no sample or real table shows. Each
+// topology's right_edge is the first edge counterclockwise about the
+// edge's end node, its left_edge the first about its start node.
+#include <gtest/gtest.h>
+
+#include "coverage_builder.h"
+#include "test_support.h"
+
+namespace layers_test {
+
+void expectRun(const RunResult& run, const std::string& out, const std::string& err, int status) {
+  EXPECT_EQ(run.out, out);
+  EXPECT_EQ(run.err, err);
+  EXPECT_EQ(run.status, status);
+}
+
+RunResult drawLayer(const std::string& path, std::vector<std::string> options = {}) {
+  options.insert(options.begin(), {"-o", "geojson"});
+  options.push_back(path);
+  return runTool(options);
+}
+
+std::string feature(int id, const std::string& geometry, const std::string& properties) {
+  return "{\"type\":\"Feature\",\"id\":" + std::to_string(id) + ",\"geometry\":" + geometry +
+         ",\"properties\":" + properties + "}";
+}
+
+std::string layer(const std::vector<std::string>& features) {
+  std::string text = "{\"type\":\"FeatureCollection\",\"features\":[\n";
+  for (const std::string& f : features) text += f + (&f == &features.back() ? "\n" : ",\n");
+  return text + "]}\n";
+}
+
+// Standard error of a run of records rows, count of whose features have no
+// geometry, the first at row.
+std::string notDrawn(int records, int count, int row, const std::string& cause) {
+  return counted(records) + std::to_string(count) +
+         (count == 1 ? " feature has" : " features have") + " no geometry; the first, row " +
+         std::to_string(row) + ": " + cause + "\n";
+}
+
+// What keeps a layer from being drawn at all: status 3, nothing written,
+// the table and what it lacks named. A complex feature table reads no
+// other table: its features have no geometry, and that is no fault.
+TEST(Layers, CoverageTablesMissing) {
+  TempLibrary lib;
+  const std::string cov = lib.path() + "/bare";
+  lib.write("bare/x.lft", keysTable({"id", "tile_id", "edg_id"}, {{1, 1, 1}}));
+  lib.write("bare/x.cft", keysTable({"id"}, {{1}}));
+  expectRun(drawLayer(cov + "/x.cft"), layer({feature(1, "null", R"({"id":1})")}), counted(1), 0);
+  const std::string banner = kBanner;
+  expectRun(drawLayer(cov + "/x.lft"), "", banner + "can't open " + cov + "/fcs for reading\n", 3);
+  // Joins the wrong primitive, and the right one the other way round.
+  lib.write("bare/FCS",
+            fcsTable({{"x.lft", "fac_id", "fac", "id"}, {"edg", "id", "x.lft", "edg_id"}}));
+  expectRun(drawLayer(cov + "/x.lft"), "", banner + cov + "/FCS has no geometry join for x.lft\n",
+            3);
+  // The keys carry tile ids; the library has no tile reference.
+  lib.write("bare/FCS", fcsTable({{" X.LFT", "edg_id", "EDG", "id"}}));
+  expectRun(drawLayer(cov + "/x.lft"), "",
+            banner + "can't open " + lib.path() + "/tileref/tileref.aft for reading\n", 3);
+}
+
+// One face a feature. Face 2, a square, has a pier (edge 5) from its
+// corner (0,0), and its ring starts on the pier: the walk goes out along
+// it and back, drawing nothing, then clockwise round the square; the ring
+// starts where the first drawn edge starts and is written counterclockwise
+// from there. Face 3's walk runs from edge 6 into loop edge 7, which leads
+// back to itself and never to edge 6. Only the rows written are drawn.
+TEST(Layers, OneFace) {
+  TempLibrary lib;
+  const std::string cov = lib.path() + "/area";
+  lib.write("area/fcs",
+            fcsTable({{"area.aft", "fac_id", "fac", "id"}, {"cut.aft", "fac_id", "fac", "id"}}));
+  lib.write("area/edg", edgeTable({
+                            {1, 1, 2, 1, 2, 2, 5, {{0, 0}, {2, 0}}},
+                            {2, 2, 3, 1, 2, 3, 1, {{2, 0}, {2, 2}}},
+                            {3, 4, 3, 2, 1, 2, 4, {{0, 2}, {1, 2}, {2, 2}}},
+                            {4, 1, 4, 2, 1, 3, 1, {{0, 0}, {0, 2}}},
+                            {5, 1, 5, 2, 2, 5, 4, {{0, 0}, {1, 1}}},
+                            {6, 6, 7, 3, 1, 7, 6, {{3, 0}, {4, 0}}},
+                            {7, 7, 7, 3, 1, 7, 7, {{4, 0}, {5, 0}, {5, 1}, {4, 0}}},
+                        }));
+  lib.write("area/fac", faceTable(3));
+  lib.write("area/rng", ringTable({{2, 5}, {3, 6}}));
+  // fac_id holds one face, or none (a null key).
+  const std::vector<int> faces = {2, 3, 0, -1, 1};
+  TableBuilder areas;
+  areas.header(columnsHeader("id=I,1,P,-,-,-,:fac_id=I,*,N,-,-,-,:"));
+  std::vector<std::string> features;
+  for (int row = 1; row <= 5; ++row) {
+    const int face = faces[row - 1];
+    areas.i32(row).i32(face < 0 ? 0 : 1);
+    if (face >= 0) areas.i32(face);
+    const std::string properties = "{\"id\":" + std::to_string(row) + ",\"fac_id\":[" +
+                                   (face < 0 ? "" : std::to_string(face)) + "]}";
+    features.push_back(feature(row, "null", properties));
+  }
+  features[0] =
+      feature(1, R"({"type":"Polygon","coordinates":[[[0,0],[2,0],[2,2],[1,2],[0,2],[0,0]]]})",
+              R"({"id":1,"fac_id":[2]})");
+  lib.write("area/area.aft", areas.bytes);
+  const std::string path = cov + "/area.aft";
+  expectRun(drawLayer(path), layer(features), notDrawn(5, 4, 2, "a ring of fac 3 does not close"),
+            1);
+  const char* causes[] = {"fac_id is 0", "fac_id is null", "fac 1 is the universe face"};
+  for (int row = 3; row <= 5; ++row) {
+    const std::string r = std::to_string(row);
+    expectRun(drawLayer(path, {"-f", r, "-l", r}), layer({features[row - 1]}),
+              notDrawn(5, 1, row, causes[row - 3]), 1);
+  }
+  expectRun(drawLayer(path, {"-l", "1"}), layer({features[0]}), counted(5), 0);
+  // A row cut by the end of the data: its message, then the count of features.
+  lib.write("area/cut.aft", areas.bytes.substr(0, areas.bytes.size() - 26));
+  expectRun(drawLayer(cov + "/cut.aft"), layer({features[0], features[1]}),
+            std::string(kBanner) + "Not a valid VPF table file: its data ends inside row 3\n" +
+                "1 feature has no geometry; the first, row 2: a ring of fac 3 does not close\n",
+            1);
+}
+
+}  // namespace layers_test
