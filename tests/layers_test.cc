@@ -119,4 +119,35 @@ TEST(Layers, OneFace) {
             1);
 }
 
+// Tiles: tile_id is a tileref.aft id, not a row number. A name split at
+// "\" goes down from the coverage, each part matched ignoring case; one
+// with ".." is not followed, though it would lead back to the same tile.
+TEST(Layers, Tiles) {
+  TempLibrary lib;
+  lib.write("TILEREF/TILEREF.AFT",
+            tilerefTable({{10, "A\\B"}, {20, "gone"}, {30, "..\\tiles\\a\\b"}}));
+  lib.write("tiles/fcs", fcsTable({{"road.lft", "edg_id", "edg", "id"}}));
+  lib.write("tiles/a/b/edg", edgeTable({{1, 1, 2, 1, 1, 1, 1, {{0, 0}, {1, 0.5}, {2, 0}}}}));
+  const std::vector<std::vector<int>> rows = {
+      {1, 10, 1}, {2, 20, 1}, {3, 30, 1}, {4, 7, 1}, {5, 10, 2}};
+  lib.write("tiles/road.lft", keysTable({"id", "tile_id", "edg_id"}, rows));
+  std::vector<std::string> features;
+  for (const auto& row : rows)
+    features.push_back(feature(row[0], "null",
+                               "{\"id\":" + std::to_string(row[0]) +
+                                   ",\"tile_id\":" + std::to_string(row[1]) +
+                                   ",\"edg_id\":" + std::to_string(row[2]) + "}"));
+  features[0] = feature(1, R"({"type":"LineString","coordinates":[[0,0],[1,0.5],[2,0]]})",
+                        R"({"id":1,"tile_id":10,"edg_id":1})");
+  const std::string path = lib.path() + "/tiles/road.lft";
+  expectRun(drawLayer(path), layer(features), notDrawn(5, 4, 2, "can't open tile gone"), 1);
+  const char* causes[] = {"tile ..\\tiles\\a\\b leads out of the coverage",
+                          "tile_id 7 has no row in tileref.aft", "edg 2 has no row in tile A\\B"};
+  for (int row = 3; row <= 5; ++row) {
+    const std::string r = std::to_string(row);
+    expectRun(drawLayer(path, {"-f", r, "-l", r}), layer({features[row - 1]}),
+              notDrawn(5, 1, row, causes[row - 3]), 1);
+  }
+}
+
 }  // namespace layers_test
