@@ -4,6 +4,8 @@
 // edge's end node, its left_edge the first about its start node.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "coverage_builder.h"
 #include "test_support.h"
 
@@ -38,6 +40,64 @@ std::string notDrawn(int records, int count, int row, const std::string& cause) 
   return counted(records) + std::to_string(count) +
          (count == 1 ? " feature has" : " features have") + " no geometry; the first, row " +
          std::to_string(row) + ": " + cause + "\n";
+}
+
+// Where a union's rings start and the order of its holes and polygons are
+// the tool's own: each ring is turned to start at its least position (as
+// text), holes and polygons are sorted.
+std::vector<std::string> elements(const std::string& array) {
+  std::vector<std::string> items;
+  int depth = 0;
+  size_t start = 1;
+  for (size_t i = 1; i + 1 < array.size(); ++i) {
+    if (array[i] == '[') ++depth;
+    if (array[i] == ']') --depth;
+    if (array[i] == ',' && depth == 0) {
+      items.push_back(array.substr(start, i - start));
+      start = i + 1;
+    }
+  }
+  items.push_back(array.substr(start, array.size() - 1 - start));
+  return items;
+}
+
+std::string joined(std::vector<std::string> items, size_t sortFrom) {
+  std::sort(items.begin() + std::min(sortFrom, items.size()), items.end());
+  std::string text = "[";
+  for (const std::string& item : items) text += item + ",";
+  text.back() = ']';
+  return text;
+}
+
+std::string canonical(const std::string& coordinates, int depth) {
+  std::vector<std::string> items = elements(coordinates);
+  if (depth == 1) {  // a ring: its least turn
+    items.pop_back();
+    std::vector<std::string> best = items;
+    for (size_t i = 1; i < items.size(); ++i) {
+      std::rotate(items.begin(), items.begin() + 1, items.end());
+      best = std::min(best, items);
+    }
+    best.push_back(best.front());
+    return joined(best, best.size());
+  }
+  for (std::string& item : items) item = canonical(item, depth - 1);
+  return joined(items, depth == 2 ? 1 : 0);  // a polygon keeps its outer ring first
+}
+
+std::string areasAsSets(std::string out) {
+  for (const auto& [type, depth] :
+       {std::pair<std::string, int>{"\"Polygon\"", 2}, {"\"MultiPolygon\"", 3}}) {
+    const std::string mark = "{\"type\":" + type + ",\"coordinates\":";
+    for (size_t at = out.find(mark); at != std::string::npos; at = out.find(mark, at + 1)) {
+      const size_t from = at + mark.size();
+      size_t to = from;
+      for (int open = 0; to == from || open > 0; ++to)
+        open += out[to] == '[' ? 1 : out[to] == ']' ? -1 : 0;
+      out.replace(from, to - from, canonical(out.substr(from, to - from), depth));
+    }
+  }
+  return out;
 }
 
 // What keeps a layer from being drawn at all: status 3, nothing written,
@@ -148,6 +208,69 @@ TEST(Layers, Tiles) {
     expectRun(drawLayer(path, {"-f", r, "-l", r}), layer({features[row - 1]}),
               notDrawn(5, 1, row, causes[row - 3]), 1);
   }
+}
+
+// Unions of faces through a join table. Feature 1: squares A (face 2) and
+// B (face 3) touch only at node 1, (1,1): two polygons. Feature 2: faces 4
+// and 5 make a frame, cut by inside edges 9 and 10, round face 6: one
+// polygon whose hole is made by the ring of faces 4 and 5. Feature 3:
+// face 8, bounded by loop edge 13 at node 8, a corner of square face 7's
+// outline: the loop is inside the union, which is the square. Feature 4
+// has no join row. Points join cnd.
+TEST(Layers, Unions) {
+  TempLibrary lib;
+  const std::string cov = lib.path() + "/lim";
+  lib.write("lim/fcs", fcsTable({{"U.AFT", "symbol_id", "symbol.rat", "id"},
+                                 {"fac", "id", "u.ajt", "fac_id"},
+                                 {"u.aft", "id", "u.ajt", "u.aft_id"},
+                                 {"u.ajt", "fac_id", "fac", "id"},
+                                 {"p.pft", "cnd_id", "cnd", "id"}}));
+  lib.write("lim/edg", edgeTable({
+                           {1, 1, 2, 1, 2, 2, 2, {{1, 1}, {0, 1}, {0, 0}}},
+                           {2, 2, 1, 1, 2, 3, 1, {{0, 0}, {1, 0}, {1, 1}}},
+                           {3, 1, 3, 1, 3, 4, 4, {{1, 1}, {2, 1}, {2, 2}}},
+                           {4, 3, 1, 1, 3, 1, 3, {{2, 2}, {1, 2}, {1, 1}}},
+                           {5, 4, 7, 1, 5, 6, 9, {{2, 0}, {4, 0}, {4, 4}, {2, 4}}},
+                           {6, 7, 4, 1, 4, 5, 10, {{2, 4}, {0, 4}, {0, 0}, {2, 0}}},
+                           {7, 5, 6, 5, 6, 10, 8, {{2, 1}, {3, 1}, {3, 3}, {2, 3}}},
+                           {8, 6, 5, 4, 6, 9, 7, {{2, 3}, {1, 3}, {1, 1}, {2, 1}}},
+                           {9, 4, 5, 5, 4, 7, 6, {{2, 0}, {2, 1}}},
+                           {10, 6, 7, 5, 4, 5, 8, {{2, 3}, {2, 4}}},
+                           {11, 8, 9, 1, 7, 12, 13, {{0, 0}, {2, 0}, {2, 2}}},
+                           {12, 9, 8, 1, 7, 11, 11, {{2, 2}, {0, 2}, {0, 0}}},
+                           {13, 8, 8, 7, 8, 12, 13, {{0, 0}, {1, 0.5}, {0.5, 1}, {0, 0}}},
+                       }));
+  lib.write("lim/fac", faceTable(8));
+  lib.write("lim/rng", ringTable({{2, 1}, {3, 3}, {4, 6}, {5, 5}, {6, 7}, {7, 11}, {8, 13}}));
+  lib.write("lim/cnd",
+            nodeTable({{1, 1}, {0, 0}, {2, 2}, {2, 0}, {2, 1}, {2, 3}, {2, 4}, {0, 0}, {2, 2}}));
+  lib.write("lim/u.ajt",
+            keysTable({"id", "u.aft_id", "fac_id"},
+                      {{1, 1, 2}, {2, 2, 4}, {3, 1, 3}, {4, 3, 8}, {5, 2, 5}, {6, 3, 7}}));
+  lib.write("lim/u.aft", keysTable({"id"}, {{1}, {2}, {3}, {4}}));
+  lib.write("lim/p.pft", keysTable({"id", "cnd_id"}, {{1, 5}}));
+  const RunResult unions = drawLayer(cov + "/u.aft");
+  EXPECT_EQ(
+      areasAsSets(unions.out),
+      areasAsSets(layer({
+          feature(1,
+                  R"({"type":"MultiPolygon","coordinates":[[[[0,0],[1,0],[1,1],[0,1],[0,0]]],)"
+                  R"([[[2,2],[1,2],[1,1],[2,1],[2,2]]]]})",
+                  R"({"id":1})"),
+          feature(2,
+                  R"({"type":"Polygon","coordinates":[[[2,0],[4,0],[4,4],[2,4],[0,4],[0,0],)"
+                  R"([2,0]],[[2,1],[1,1],[1,3],[2,3],[3,3],[3,1],[2,1]]]})",
+                  R"({"id":2})"),
+          feature(3, R"({"type":"Polygon","coordinates":[[[2,2],[0,2],[0,0],[2,0],[2,2]]]})",
+                  R"({"id":3})"),
+          feature(4, "null", R"({"id":4})"),
+      })));
+  EXPECT_EQ(unions.err, notDrawn(4, 1, 4, "u.ajt has no row with u.aft_id 4"));
+  EXPECT_EQ(unions.status, 1);
+  expectRun(
+      drawLayer(cov + "/p.pft"),
+      layer({feature(1, R"({"type":"Point","coordinates":[2,1]})", R"({"id":1,"cnd_id":5})")}),
+      counted(1), 0);
 }
 
 }  // namespace layers_test
