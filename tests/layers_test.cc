@@ -42,6 +42,17 @@ std::string notDrawn(int records, int count, int row, const std::string& cause) 
          std::to_string(row) + ": " + cause + "\n";
 }
 
+// Draws each row from first on alone (-f and -l): its feature, and its
+// cause named.
+void expectRowsAlone(const std::string& path, int records, const std::vector<std::string>& features,
+                     int first, const std::vector<std::string>& causes) {
+  for (int row = first; row < first + static_cast<int>(causes.size()); ++row) {
+    const std::string r = std::to_string(row);
+    expectRun(drawLayer(path, {"-f", r, "-l", r}), layer({features[row - 1]}),
+              notDrawn(records, 1, row, causes[row - first]), 1);
+  }
+}
+
 // Where a union's rings start and the order of its holes and polygons are
 // the tool's own: each ring is turned to start at its least position (as
 // text), holes and polygons are sorted.
@@ -164,14 +175,10 @@ TEST(Layers, OneFace) {
   const std::string path = cov + "/area.aft";
   expectRun(drawLayer(path), layer(features), notDrawn(5, 4, 2, "a ring of fac 3 does not close"),
             1);
-  const char* causes[] = {"fac_id is 0", "fac_id is null", "fac 1 is the universe face"};
-  for (int row = 3; row <= 5; ++row) {
-    const std::string r = std::to_string(row);
-    expectRun(drawLayer(path, {"-f", r, "-l", r}), layer({features[row - 1]}),
-              notDrawn(5, 1, row, causes[row - 3]), 1);
-  }
+  expectRowsAlone(path, 5, features, 3,
+                  {"fac_id is 0", "fac_id is null", "fac 1 is the universe face"});
   expectRun(drawLayer(path, {"-l", "1"}), layer({features[0]}), counted(5), 0);
-  // A row cut by the end of the data: its message, then the count of features.
+  // Rows 1 and 2 and 6 bytes of row 3: the cut-row message, then the count.
   lib.write("area/cut.aft", areas.bytes.substr(0, areas.bytes.size() - 26));
   expectRun(drawLayer(cov + "/cut.aft"), layer({features[0], features[1]}),
             std::string(kBanner) + "Not a valid VPF table file: its data ends inside row 3\n" +
@@ -201,13 +208,9 @@ TEST(Layers, Tiles) {
                         R"({"id":1,"tile_id":10,"edg_id":1})");
   const std::string path = lib.path() + "/tiles/road.lft";
   expectRun(drawLayer(path), layer(features), notDrawn(5, 4, 2, "can't open tile gone"), 1);
-  const char* causes[] = {"tile ..\\tiles\\a\\b leads out of the coverage",
-                          "tile_id 7 has no row in tileref.aft", "edg 2 has no row in tile A\\B"};
-  for (int row = 3; row <= 5; ++row) {
-    const std::string r = std::to_string(row);
-    expectRun(drawLayer(path, {"-f", r, "-l", r}), layer({features[row - 1]}),
-              notDrawn(5, 1, row, causes[row - 3]), 1);
-  }
+  expectRowsAlone(path, 5, features, 3,
+                  {"tile ..\\tiles\\a\\b leads out of the coverage",
+                   "tile_id 7 has no row in tileref.aft", "edg 2 has no row in tile A\\B"});
 }
 
 // Unions of faces through a join table. Feature 1: squares A (face 2) and
