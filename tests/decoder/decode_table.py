@@ -1004,23 +1004,22 @@ def layer_texts(decoded, texts):
             for number, (geometry, row_text) in enumerate(zip(layer.geometries, texts), 1)]
 
 
-NUMBER_TEXTS = {}
-
-
 def geometry_json(value):
-    """A drawn geometry as JSON text, each number's text worked out once."""
+    """A drawn geometry as JSON text; the numbers of each list of positions
+    (one table's, of one width) are taken in bulk by their bit patterns."""
     if isinstance(value, dict):
         return "{" + ",".join('"%s":%s' % (k, geometry_json(v)) for k, v in value.items()) + "}"
     if not isinstance(value, list):
         return json_text(value)
+    if value and isinstance(value[0], list) and value[0] and isinstance(value[0][0], float):
+        width = len(value[0])
+        code = "f" if isinstance(value[0][0], Single) else "d"
+        if all(len(p) == width and all(isinstance(v, Single) == (code == "f") for v in p)
+               for p in value):
+            parts = iter(float_texts([v for p in value for v in p], code))
+            return "[[" + "],[".join(map(",".join, zip(*[parts] * width))) + "]]"
     if value and isinstance(value[0], float):
-        texts = []
-        for v in value:
-            key = (v.__class__, v, math.copysign(1.0, v))
-            if key not in NUMBER_TEXTS:
-                NUMBER_TEXTS[key] = number_json(v)
-            texts.append(NUMBER_TEXTS[key])
-        return "[" + ",".join(texts) + "]"
+        return "[" + ",".join(json_text(v) for v in value) + "]"
     return "[" + ",".join(map(geometry_json, value)) + "]"
 
 

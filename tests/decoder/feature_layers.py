@@ -20,6 +20,7 @@ tables store them.
 """
 
 import collections
+import operator
 import os
 
 from decode_table import InvalidTable, Single, Table, read_rows, read_table_header
@@ -867,21 +868,25 @@ def assembled(rings, first_face, name, place):
 def exact(rings):
     """The rings' x and y as integers over one common power-of-two
     denominator (every float is such a fraction): exact, no rounding."""
-    ratios = [[(x.as_integer_ratio(), y.as_integer_ratio()) for x, y, *_ in ring]
+    ratios = [([x.as_integer_ratio() for x, *_ in ring], [p[1].as_integer_ratio() for p in ring])
               for ring in rings]
-    scale = max((d for ring in ratios for pair in ring for _, d in pair), default=1)
-    return [[(xn * (scale // xd), yn * (scale // yd)) for (xn, xd), (yn, yd) in ring]
-            for ring in ratios]
+    scale = max((d for xs, ys in ratios for part in (xs, ys) for _, d in part), default=1)
+    return [(scaled(xs, scale), scaled(ys, scale)) for xs, ys in ratios]
+
+
+def scaled(ratios, scale):
+    return [n * (scale // d) for n, d in ratios]
 
 
 def signed_area(ring):
-    """Twice the signed area of a closed ring (positive counterclockwise)."""
-    return sum(ax * by - bx * ay for (ax, ay), (bx, by) in zip(ring, ring[1:]))
+    """Twice the signed area of a closed ring, given as its x and y integers
+    (positive counterclockwise)."""
+    xs, ys = ring
+    return sum(map(operator.mul, xs, ys[1:])) - sum(map(operator.mul, xs[1:], ys))
 
 
 def box(ring):
-    xs = [x for x, _ in ring]
-    ys = [y for _, y in ring]
+    xs, ys = ring
     return min(xs), min(ys), max(xs), max(ys)
 
 
@@ -893,7 +898,7 @@ def inside_box(inner, outer):
 def holds(outer, hole):
     """Whether the outer ring holds the hole: its first vertex off the outer
     ring's boundary lies inside; a hole all on that boundary is not held."""
-    for point in hole:
+    for point in zip(*hole):
         where = locate(point, outer)
         if where:
             return where > 0
@@ -903,8 +908,9 @@ def holds(outer, hole):
 def locate(point, ring):
     """1 inside the closed ring, -1 outside, 0 on its boundary (exactly)."""
     px, py = point
+    xs, ys = ring
     inside = False
-    for (ax, ay), (bx, by) in zip(ring, ring[1:]):
+    for ax, ay, bx, by in zip(xs, ys, xs[1:], ys[1:]):
         cross = (bx - ax) * (py - ay) - (by - ay) * (px - ax)
         if cross == 0 and min(ax, bx) <= px <= max(ax, bx) and min(ay, by) <= py <= max(ay, by):
             return 0
