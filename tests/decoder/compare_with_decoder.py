@@ -13,13 +13,17 @@ compared byte for byte. The structured outputs run as `[runner] tool
 standard output by parsed value (the same structure, keys in the same
 order, equal strings and integers, each float the same bits at its width
 and written with the fewest significant digits that read back to it) and
-by its layout (LF only, one row or feature a line).
+by its layout (LF only, one row or feature a line). A feature layer's
+geometry drawn from several faces is compared as a set of polygons, each
+outer ring up to where it starts and its holes as a set; every polygon
+ring written must be closed and oriented as RFC 7946 asks.
 
 With --manifest, every file listed in DIR/MANIFEST.tsv is checked, and
 each run must also give what the manifest's `fields` column says: 6 fields
 dump in both editions, 7 or mixed:6/7 are rejected in the first edition and
 dump in the later one (-e 2407), and a file that is not a table is rejected
-in both. --decoder-only checks the decoder against those expectations
+in both; with -o geojson, every feature of a feature table must be
+drawn. --decoder-only checks the decoder against those expectations
 alone, and its own JSON text against its values.
 
 The environment variables QUORL_TOOL, QUORL_TOOL_RUNNER and

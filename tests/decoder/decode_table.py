@@ -8,10 +8,13 @@ writes to standard output and standard error what
 or geojson: `QuorlDCW [-e 2407] -o FORMAT PATH`), and exits with the
 tool's status. The dump is the same to the byte; the JSON is the same by
 value (the same structure, keys, strings and numbers, each float with as
-few significant digits as read back to it) and in its line layout. As a
-module, decode_table(path, later_edition, fmt) returns the same as (stdout
-bytes, stderr bytes, status); decode_values(path, later_edition) gives the
-rows as Python values and expected_output(decoded, fmt) the JSON ones.
+few significant digits as read back to it) and in its line layout. With
+-o geojson a feature table's features are drawn from its coverage
+(feature_layers.py). As a module, decode_table(path, later_edition, fmt)
+returns the same as (stdout bytes, stderr bytes, status);
+decode_values(path, later_edition) gives the rows as Python values,
+output_decoded(decoded, path, fmt) what a format writes of them (a
+feature layer) and expected_output(decoded, fmt) the JSON values.
 
 It is written in another language and in another shape than the tool
 (a position over the whole file in memory, the header read with a small
