@@ -369,6 +369,7 @@ def numbers(value):
 
 
 def first_number(value):
+    """The first number of nested arrays (None where there is none)."""
     while isinstance(value, list) and value:
         value = value[0]
     return value

@@ -78,6 +78,7 @@ class Layer:
         self.first = None
 
     def failed(self, row, cause):
+        """Counts a feature not drawn, keeping the first one's cause."""
         self.undrawn += 1
         if self.first is None:
             self.first = (row, cause)
@@ -241,6 +242,7 @@ def positions_of(raw, letter):
 
 
 def finite(v):
+    """Whether a float is a number (v - v is 0 only for a finite v)."""
     return v - v == 0
 
 
@@ -251,6 +253,7 @@ def coordinates(positions, flat):
 
 
 def is_flat(positions):
+    """Whether a geometry of these positions is written 2-D."""
     return any(len(p) < 3 or not finite(p[2]) for p in positions)
 
 
@@ -434,6 +437,7 @@ def checked_key(value, column):
 
 
 def column_name(read, index):
+    """A column's name as its JSON key: trimmed of spaces."""
     return read.definitions[index][0].strip(b" ")
 
 
@@ -477,6 +481,7 @@ class Resolved:
         self.links = links
 
     def __iter__(self):
+        """(place, primitive id) pairs, each checked as it is reached."""
         for tile, k, column in self.links:
             k = checked_key(k, column)
             yield self.places.place(tile), k
@@ -538,6 +543,7 @@ class Links:
 
     @staticmethod
     def tile(read, row):
+        """The row's tile_id, or False where its table has no such column."""
         index = read.column(b"tile_id")
         return False if index is None else read.key(row, index)
 
@@ -546,12 +552,14 @@ class Links:
 
 
 def primitive_positions(place, name, kind, k, column):
-    """The positions of primitive k (checked: it has some, all with x and y
-    numbers) and its row."""
+    """The positions of primitive k (checked: it has some, an edge two, all
+    with x and y numbers), its table and its row."""
     read = place.table(name, COLUMNS[kind])
     row = place.row(name, read, k)
     index = read.column(column, POSITIONS)
     positions = positions_of(row[index], read.definitions[index][1])
+    if kind == "line" and len(positions) < 2:
+        raise Undrawn(b"%s %d has fewer than two positions%s" % (name, k, place.where))
     if not positions:
         raise Undrawn(b"%s %d has no position%s" % (name, k, place.where))
     if not all(finite(p[0]) and finite(p[1]) for p in positions):
@@ -560,24 +568,23 @@ def primitive_positions(place, name, kind, k, column):
 
 
 def draw_points(primitives, name):
+    """Nodes: a Point, or a MultiPoint of several."""
     points = [primitive_positions(place, name, "point", k, b"coordinate")[0][:1]
               for place, k in primitives]
     return shaped(points, "Point", "MultiPoint")
 
 
 def draw_lines(primitives, name):
-    lines = []
-    for place, k in primitives:
-        read = place.table(name, COLUMNS["line"])
-        row = place.row(name, read, k)
-        index = read.column(b"coordinates", POSITIONS)
-        if len(row[index]) < 2 * POSITION_KINDS[read.definitions[index][1]][1]:
-            raise Undrawn(b"%s %d has fewer than two positions%s" % (name, k, place.where))
-        lines.append(primitive_positions(place, name, "line", k, b"coordinates")[0])
+    """Edges as stored: a LineString, or a MultiLineString of several (one
+    line an edge, in join order)."""
+    lines = [primitive_positions(place, name, "line", k, b"coordinates")[0]
+             for place, k in primitives]
     return shaped(lines, "LineString", "MultiLineString")
 
 
 def draw_texts(primitives, name):
+    """Texts' shape lines (a Point where one holds one position), and the
+    first text's string."""
     shapes = []
     string = None
     for place, k in primitives:
@@ -680,13 +687,12 @@ class Edges:
 
 
 def place_edges(place):
-    """The place's edges, worked out once per table."""
+    """The place's edges, worked out once per table (and tile name)."""
     read = place.table(b"edg", COLUMNS["edg"])
-    if "edges" not in read.derived:
-        read.derived["edges"] = Edges(read, place.where)
-    edges = read.derived["edges"]
-    edges.where = place.where
-    return edges
+    key = ("edges", place.where)
+    if key not in read.derived:
+        read.derived[key] = Edges(read, place.where)
+    return read.derived[key]
 
 
 def place_rings(place):
@@ -702,6 +708,7 @@ def place_rings(place):
 
 
 def not_closed(face, place):
+    """The cause for a ring walk that does not come back."""
     return Undrawn(b"a ring of fac %d does not close%s" % (face, place.where))
 
 
@@ -875,6 +882,7 @@ def exact(rings):
 
 
 def scaled(ratios, scale):
+    """Numerators over the common denominator scale."""
     return [n * (scale // d) for n, d in ratios]
 
 
@@ -886,11 +894,13 @@ def signed_area(ring):
 
 
 def box(ring):
+    """A ring's bounding box: least x and y, greatest x and y."""
     xs, ys = ring
     return min(xs), min(ys), max(xs), max(ys)
 
 
 def inside_box(inner, outer):
+    """Whether a bounding box lies within another."""
     return outer[0] <= inner[0] and outer[1] <= inner[1] and inner[2] <= outer[2] and \
         inner[3] <= outer[3]
 
