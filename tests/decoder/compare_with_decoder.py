@@ -58,7 +58,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from decode_table import (FORMATS, NOT_A_TABLE, Single, decode_table,  # noqa: E402
                           decode_values, expected_output, json_text, number_json,
                           output_decoded, shortest_text, single_from_text, structured_text)
-from feature_layers import Dissolved, feature_kind  # noqa: E402
+from feature_layers import Dissolved  # noqa: E402
 
 SKIPPED = 77
 EDITIONS = {"first": False, "2407": True}
@@ -782,11 +782,9 @@ def main():
     # as much as it computes (the realdata check takes 69 s there, not 98).
     check = functools.partial(check_table, commands=commands, editions=args.editions,
                               formats=args.formats, crlf=args.crlf)
-    # The biggest tables first, so that no worker is left with one at the end
-    # (a feature layer weighs what its coverage holds: it reads the primitives).
-    order = sorted(entries, key=lambda entry: -size_of(entry[0]))
     with concurrent.futures.ProcessPoolExecutor(max_workers=2 * (os.cpu_count() or 1)) as pool:
-        done = dict(zip((path for path, _ in order), pool.map(check, order)))
+        done = {result[0]: result for results in pool.map(
+            functools.partial(check_group, check), coverage_groups(entries)) for result in results}
         for (path, expectation), (_, results, retried) in ((e, done[e[0]]) for e in entries):
             retries += retried
             not_a_table = expectation is not None and expectation[0] is None
@@ -812,14 +810,48 @@ def main():
     return 1 if failures else 0
 
 
-def work_of(path, formats):
-    """How much reading a table's check takes, roughly: its size, or for a
-    feature layer the size of its whole coverage."""
-    if "geojson" not in formats or not feature_kind(path):
-        return size_of(path)
-    coverage = os.path.dirname(path) or "."
-    return sum(size_of(os.path.join(folder, name))
-               for folder, _, names in os.walk(coverage) for name in names)
+def check_group(check, group):
+    """Checks a group of entries in one worker, in order."""
+    return [check(entry) for entry in group]
+
+
+# What the runs of one file cost beside its size, as so many bytes: the
+# tool's eight runs weigh most under an emulator.
+FILE_WEIGHT = 64 << 10
+
+
+def coverage_groups(entries):
+    """The entries in the groups that one worker checks, the heaviest first
+    so that no worker is left with one at the end: the tables of one
+    coverage together, the biggest first (a feature layer then finds the
+    texts of its primitives' numbers worked out), every other file alone."""
+    groups = {}
+    for entry in entries:
+        groups.setdefault(coverage_of(entry[0]) or entry[0], []).append(entry)
+    for group in groups.values():
+        group.sort(key=lambda entry: -size_of(entry[0]))
+    return sorted(groups.values(),
+                  key=lambda group: -sum(size_of(path) + FILE_WEIGHT for path, _ in group))
+
+
+@functools.lru_cache(maxsize=None)
+def entries_of(folder):
+    """The lower-case names in a folder (none where it cannot be listed)."""
+    try:
+        return frozenset(name.lower() for name in os.listdir(folder))
+    except OSError:
+        return frozenset()
+
+
+def coverage_of(path):
+    """The coverage a table belongs to: the nearest folder above it that
+    holds an fcs, or None."""
+    folder = os.path.dirname(os.path.abspath(path))
+    while "fcs" not in entries_of(folder):
+        if os.path.dirname(folder) == folder:
+            return None
+        folder = os.path.dirname(folder)
+    return folder
 
 
 def size_of(path):
