@@ -139,6 +139,7 @@ measure_layer() {
     bytes=$((bytes + $(stat -L -c %s "$t")))
   done < <("$HERE/layer_tables.sh" "$BIN" "$table")
   measure "$name" "$bytes" 0 "$BIN" -o geojson "$table"
+  # shellcheck disable=SC2016
   measure "$name-tables" "$bytes" 0 \
     bash -c 'b=$1; shift; for t; do "$b" -o geojson "$t" || exit; done' - "$BIN" "${plains[@]}"
 }
