@@ -29,6 +29,20 @@ TableHandle openPrimitive(const std::string& dir, const std::string& name, const
   return table;
 }
 
+// Room for as many positions as the table's data could hold, where its
+// size is known: a column grown step by step would keep up to as much
+// again unused.
+void reservePositions(const Table& table, int column, PositionColumn& positions) {
+  const int64_t bytes = table.stream.dataSize;
+  if (bytes <= 0 || column < 0) return;
+  const char type = table.header.column[column].type[0];
+  const size_t components = static_cast<size_t>(bytes) / (type == 'C' || type == 'Z' ? 4 : 8);
+  if (type == 'C' || type == 'Z')
+    positions.singles.reserve(components);
+  else
+    positions.doubles.reserve(components);
+}
+
 std::string noColumn(const std::string& name, const std::string& where, const char* column) {
   return name + where + " has no column " + column;
 }
@@ -67,8 +81,9 @@ std::string loadEdges(const std::string& dir, const std::string& name, const std
   for (int k = 0; k < (topology ? 7 : 1); ++k)
     if (planColumn(*table, plan, kLinks[k], KEY_COLUMN, k) < 0)
       return noColumn(name, where, kLinks[k]);
-  if (planColumn(*table, plan, "coordinates", POSITIONS_COLUMN) < 0)
-    return noColumn(name, where, "coordinates");
+  const int coordinates = planColumn(*table, plan, "coordinates", POSITIONS_COLUMN);
+  if (coordinates < 0) return noColumn(name, where, "coordinates");
+  reservePositions(*table, coordinates, edges.positions);
   return readRows(*table, plan, 7, &edges.positions, nullptr, name, where, [&](const int64_t* k) {
     edges.id.push_back(reference(k[0]));
     if (topology)
@@ -85,8 +100,9 @@ std::string loadNodes(const std::string& dir, const std::string& name, const std
   RowPlan plan;
   if (planColumn(*table, plan, "id", KEY_COLUMN, 0) < 0) return noColumn(name, where, "id");
   const char* positions = withText ? "shape_line" : "coordinate";
-  if (planColumn(*table, plan, positions, POSITIONS_COLUMN) < 0)
-    return noColumn(name, where, positions);
+  const int column = planColumn(*table, plan, positions, POSITIONS_COLUMN);
+  if (column < 0) return noColumn(name, where, positions);
+  reservePositions(*table, column, nodes.positions);
   if (withText && planColumn(*table, plan, "string", TEXT_COLUMN, 0) < 0)
     return noColumn(name, where, "string");
   std::string text;
