@@ -303,6 +303,24 @@ def coverages():
                        (2, 2, 5, 2, 1, 1, 3, [(2, 0), (0, 0), (0, 2), (2, 2)]),
                        (3, 5, 2, 3, 1, 1, 2, [(2, 2), (4, 2), (4, 0), (2, 0)])], "C", "M")),
     ])
+    # A square ring of faces 2 and 3 (halves cut by edges 5 and 6) around
+    # face 4, and face 5 apart: their unions have a hole, or two outlines.
+    ring = ("aft", [
+        ("feat", joined_table([("id", "I", "1")], [(1,), (2,), (3,), (4,)])),
+        union[1][1],
+        ("join", joined_table([("id", "I", "1"), ("feat_id", "I", "1"), ("fac_id", "I", "1")],
+                              [(1, 1, 2), (2, 1, 3), (3, 2, 2), (4, 2, 5), (5, 3, 2), (6, 3, 3),
+                               (7, 3, 5), (8, 4, 4)])),
+        ("fac", faces(5)),
+        ("rng", rings([(1, 1), (2, 1), (3, 2), (4, 3), (5, 7)])),
+        ("edg", edges([(1, 4, 1, 1, 2, 2, 6, [(1.5, 3), (0, 3), (0, 0), (1.5, 0)]),
+                       (2, 1, 4, 1, 3, 1, 5, [(1.5, 0), (3, 0), (3, 3), (1.5, 3)]),
+                       (3, 2, 3, 4, 2, 4, 5, [(1.5, 1), (1, 1), (1, 2), (1.5, 2)]),
+                       (4, 3, 2, 4, 3, 3, 6, [(1.5, 2), (2, 2), (2, 1), (1.5, 1)]),
+                       (5, 1, 2, 3, 2, 4, 1, [(1.5, 0), (1.5, 1)]),
+                       (6, 3, 4, 3, 2, 2, 3, [(1.5, 2), (1.5, 3)]),
+                       (7, 5, 5, 5, 1, 7, 7, [(10, 10), (10, 11), (11, 11), (11, 10), (10, 10)])])),
+    ])
     # Nodes in two tiles; the first tile named with '\' and in upper case.
     tiled = ("pft", [
         ("feat", joined_table([("id", "I", "1"), ("tile_id", "S", "1"), ("end_id", "I", "1")],
@@ -334,8 +352,8 @@ def coverages():
         ("t/a/cnd", joined_table([("id", "I", "1"), ("coordinate", "B", "1")], [(1, (5, 6))])),
         ("t/b/cnd", joined_table([("id", "I", "1"), ("coordinate", "B", "1")], [(1, (7, 8))])),
     ])
-    return {"line-direct": line, "area-hole": hole, "area-union": union, "point-tiled": tiled,
-            "text": text, "point-join-tiled": nodes}
+    return {"line-direct": line, "area-hole": hole, "area-union": union,
+            "area-union-hole": ring, "point-tiled": tiled, "text": text, "point-join-tiled": nodes}
 
 
 def write(name, data):
