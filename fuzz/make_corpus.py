@@ -455,6 +455,13 @@ def main():
     kind, files = seeds["point-tiled"]
     write("coverage-point-tiled-upper-2407-range",
           coverage_input(kind, files, b"\x0b" + number(2) + number(3), UPPER_NAMES))
+    # A tile name that would lead out of the coverage: its feature draws nothing.
+    out = [("feat", joined_table([("id", "I", "1"), ("tile_id", "S", "1"), ("end_id", "I", "1")],
+                                 [(1, 1, 1), (2, 3, 1)])),
+           ("tileref", joined_table([("id", "I", "1"), ("tile_name", "T", "12")],
+                                    [(1, "t/a"), (3, "t/../t/a")]))]
+    write("coverage-point-tiled-leads-out",
+          coverage_input(kind, out + [f for f in files if f[0] not in ("feat", "tileref")]))
     kind, files = seeds["area-hole"]
     write("coverage-area-hole-failing-reads-edg",
           coverage_input(kind, files, settings=COVERAGE_FAILING_READS,
@@ -467,6 +474,9 @@ def main():
                          run=bytes([SLOTS["fcs"]]) + struct.pack("<H", 120)))
     write("coverage-area-union-stretch-edg",
           coverage_input(kind, files, settings=COVERAGE_STRETCH, run=bytes([SLOTS["edg"]])))
+    write("coverage-area-union-failing-reads-join",
+          coverage_input(kind, files, settings=COVERAGE_FAILING_READS,
+                         run=bytes([SLOTS["join"]]) + struct.pack("<H", len(dict(files)["join"]) - 10)))
     kind, files = seeds["line-direct"]
     feature = files[0][1]
     write("coverage-line-direct-failing-reads-feature",
