@@ -95,6 +95,31 @@ bool readKeyValue(TableStream& table, char type, int32_t count, int64_t& key) {
   return skipBytes(table, static_cast<int64_t>(n - 1) * width);
 }
 
+namespace {
+
+// Elements taken at a time: the memory of a value grows with the bytes that
+// arrive, not with its count, which where the data's size is not known (a
+// pipe) nothing has bounded.
+constexpr size_t kElementStep = 4096;
+
+// Appends n floats (T float or double) to values; false, with values as
+// they were, where the data ends first.
+template <typename T>
+bool appendElements(TableStream& table, size_t n, std::vector<T>& values) {
+  const size_t first = values.size();
+  for (size_t done = 0; done < n && table.readStatus == 1;) {
+    const size_t step = n - done < kElementStep ? n - done : kElementStep;
+    values.resize(first + done + step);
+    readComponents(table, step, values.data() + first + done);
+    done += step;
+  }
+  if (table.readStatus == 1) return true;
+  values.resize(first);
+  return false;
+}
+
+}  // namespace
+
 bool readPositionsValue(TableStream& table, char type, int32_t count, PositionColumn& column) {
   table.readStatus = 1;
   if (!isCoordinateType(type)) {
@@ -107,18 +132,9 @@ bool readPositionsValue(TableStream& table, char type, int32_t count, PositionCo
   const int32_t n = count == 1 ? 1 : listLength(table, count, elementWidth(type));
   if (n < 0) return false;
   const size_t components = static_cast<size_t>(n) * column.dims;
-  if (column.single) {
-    const size_t first = column.singles.size();
-    column.singles.resize(first + components);
-    readComponents(table, components, column.singles.data() + first);
-    if (table.readStatus != 1) column.singles.resize(first);
-  } else {
-    const size_t first = column.doubles.size();
-    column.doubles.resize(first + components);
-    readComponents(table, components, column.doubles.data() + first);
-    if (table.readStatus != 1) column.doubles.resize(first);
-  }
-  if (table.readStatus != 1) return false;
+  const bool read = column.single ? appendElements(table, components, column.singles)
+                                  : appendElements(table, components, column.doubles);
+  if (!read) return false;
   column.rowStart.push_back(column.rowStart.back() + n);
   return true;
 }
@@ -129,11 +145,11 @@ bool readTextValue(TableStream& table, char type, int32_t count, std::string& te
   if (type != 'T') return skipValue(table, type, count);
   const int32_t n = listLength(table, count, 1);
   if (n < 0) return false;
-  text.resize(n);
+  text.reserve(n < static_cast<int32_t>(kElementStep) ? n : kElementStep);
   for (int32_t i = 0; i < n; ++i) {
     const int c = readChar(table);
     if (c == EOF) return false;
-    text[i] = static_cast<char>(c);
+    text.push_back(static_cast<char>(c));
   }
   return true;
 }
