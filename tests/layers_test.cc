@@ -127,6 +127,10 @@ TEST(Layers, CoverageTablesMissing) {
             fcsTable({{"x.lft", "fac_id", "fac", "id"}, {"edg", "id", "x.lft", "edg_id"}}));
   expectRun(drawLayer(cov + "/x.lft"), "", banner + cov + "/FCS has no geometry join for x.lft\n",
             3);
+  // A join table whose name, as the schema holds it, breaks the line.
+  lib.write("bare/FCS", fcsTable({{"x.lft", "id", "a\nb.ljt", "x"}}));
+  expectRun(drawLayer(cov + "/x.lft"), "", banner + cov + "/FCS has no geometry join for a?b.ljt\n",
+            3);
   // The keys carry tile ids; the library has no tile reference.
   lib.write("bare/FCS", fcsTable({{" X.LFT", "edg_id", "EDG", "id"}}));
   expectRun(drawLayer(cov + "/x.lft"), "",

@@ -5,6 +5,7 @@
 
 #include "header/column_keys.h"
 #include "json/json_text.h"
+#include "main/run_control.h"
 
 namespace {
 
@@ -58,7 +59,6 @@ bool reportMissingGeometry(const LayerDrawing& drawing) {
   if (drawing.missing == 0) return false;
   std::fprintf(stderr, "%" PRId64 " feature%s no geometry; the first, row %" PRId64 ": ",
                drawing.missing, drawing.missing == 1 ? " has" : "s have", drawing.firstMissingRow);
-  std::fwrite(drawing.firstCause.data(), 1, drawing.firstCause.size(), stderr);
-  std::fputc('\n', stderr);
+  writeMessageLine(drawing.firstCause);
   return true;
 }

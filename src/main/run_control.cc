@@ -42,9 +42,14 @@ void writeCutRow(int64_t row) {
   std::fprintf(stderr, "Not a valid VPF table file: its data ends inside row %" PRId64 "\n", row);
 }
 
-void layerFailedExit(const std::string& message) {
-  std::fwrite(message.data(), 1, message.size(), stderr);
+void writeMessageLine(const std::string& message) {
+  for (char c : message)
+    std::fputc(static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? '?' : c, stderr);
   std::fputc('\n', stderr);
+}
+
+void layerFailedExit(const std::string& message) {
+  writeMessageLine(message);
   endRun(EXIT_USAGE);
 }
 

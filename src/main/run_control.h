@@ -36,7 +36,11 @@ void writeBanner();
 // inside a row (the run then ends with status 1).
 void writeCutRow(int64_t row);
 
-// Writes message and a line end to standard error and ends with status 3:
+// Writes message to standard error as one line: a control character (a
+// name read from a table may hold any byte) is written as '?'.
+void writeMessageLine(const std::string& message);
+
+// Writes message as one line to standard error and ends with status 3:
 // a table that a feature layer needs for every feature cannot be read.
 [[noreturn]] void layerFailedExit(const std::string& message);
 
