@@ -1,28 +1,35 @@
 #include "files/directory_entries.h"
 
-#include <filesystem>
-#include <system_error>
+#include <vector>
 
 #include "files/entry_names.h"
 
-namespace fs = std::filesystem;
+#ifdef _WIN32
+#include "files/windows_paths.h"
+#else
+#include <dirent.h>
+#endif
 
 namespace {
-
-// The folder at a path as the command line gives it: bytes on Linux, UTF-8
-// on Windows, where the file system's names are UTF-16.
-fs::path folderPath(const std::string& dir) {
-  if (dir.empty()) return fs::path(".");
-#ifdef _WIN32
-  return fs::u8path(dir);
-#else
-  return fs::path(dir);
-#endif
-}
 
 bool usableName(const std::string& name) {
   return !name.empty() && name.find_first_of("/\\") == std::string::npos &&
          name.find("..") == std::string::npos && name.find('\0') == std::string::npos;
+}
+
+// The names of the entries of the folder at dir ("" for the current one);
+// none where it cannot be listed.
+std::vector<std::string> folderEntries(const std::string& dir) {
+#ifdef _WIN32
+  return utf8FolderEntries(dir.empty() ? "." : dir);
+#else
+  std::vector<std::string> names;
+  DIR* folder = opendir(dir.empty() ? "." : dir.c_str());
+  if (folder == nullptr) return names;
+  while (const dirent* entry = readdir(folder)) names.emplace_back(entry->d_name);
+  closedir(folder);
+  return names;
+#endif
 }
 
 }  // namespace
@@ -30,23 +37,15 @@ bool usableName(const std::string& name) {
 std::string findEntry(const std::string& dir, const std::string& name) {
   if (!usableName(name)) return "";
   std::string found;
-  // A folder that cannot be listed (or a name the system cannot give in
-  // UTF-8) holds nothing that can be found.
-  try {
-    std::error_code error;
-    for (fs::directory_iterator it(folderPath(dir), error), end; !error && it != end;
-         it.increment(error)) {
-      const std::string entry = it->path().filename().u8string();
-      if (!sameNameIgnoringCase(entry.c_str(), name.c_str())) continue;
-      if (entry == name) return entry;
-      if (found.empty() || entry < found) found = entry;
-    }
-  } catch (...) {
-    return "";
+  for (const std::string& entry : folderEntries(dir)) {
+    if (!sameNameIgnoringCase(entry.c_str(), name.c_str())) continue;
+    if (entry == name) return entry;
+    if (found.empty() || entry < found) found = entry;
   }
   return found;
 }
 
 std::string joinPath(const std::string& dir, const std::string& name) {
-  return dir.empty() ? name : dir + "/" + name;
+  if (dir.empty()) return name;
+  return dir.back() == '/' ? dir + name : dir + "/" + name;
 }
