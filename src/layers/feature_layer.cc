@@ -18,8 +18,10 @@ std::string badKey(const std::string& column, int64_t key) {
 
 // The folder of a tile: its name split at '/' and '\', each part found as
 // one entry going down from the coverage. Empty parts are passed over; a
-// part "." or ".." would lead out of the coverage.
-void findTileFolder(const std::string& coverage, const std::string& name, Tile& tile) {
+// part "." or ".." would lead out of the coverage. "" with the cause where
+// there is none.
+std::string findTileFolder(const std::string& coverage, const std::string& name,
+                           std::string& cause) {
   std::vector<std::string> parts;
   for (size_t begin = 0; begin <= name.size();) {
     size_t end = name.find_first_of("/\\", begin);
@@ -29,20 +31,18 @@ void findTileFolder(const std::string& coverage, const std::string& name, Tile& 
   }
   for (const std::string& part : parts)
     if (part == "." || part == "..") {
-      tile.failure = "tile " + name + " leads out of the coverage";
-      return;
+      cause = "tile " + name + " leads out of the coverage";
+      return "";
     }
   std::string dir = coverage;
   for (const std::string& part : parts) {
     const std::string entry = findEntry(dir, part);
     if (entry.empty()) break;
     dir = joinPath(dir, entry);
-    if (&part == &parts.back()) {
-      tile.dir = dir;
-      return;
-    }
+    if (&part == &parts.back()) return dir;
   }
-  tile.failure = "can't open tile " + name;
+  cause = "can't open tile " + name;
+  return "";
 }
 
 // The tile a primitive lies in: the coverage's own folder where the keys
@@ -59,24 +59,31 @@ Tile* tileFor(FeatureLayer& layer, bool tiled, int64_t tileId, std::string& caus
     cause = "tile_id is null";
     return nullptr;
   }
-  std::unique_ptr<Tile>& tile = layer.tiles[tileId];
-  if (tile == nullptr) {
-    tile.reset(new Tile());
-    const auto named =
-        std::find_if(layer.tileNames.begin(), layer.tileNames.end(),
-                     [&](const std::pair<int64_t, std::string>& t) { return t.first == tileId; });
-    if (named == layer.tileNames.end()) {
-      tile->failure = "tile_id " + number(tileId) + " has no row in tileref.aft";
-    } else {
-      tile->where = " in tile " + named->second;
-      findTileFolder(layer.coverage, named->second, *tile);
+  const auto known = layer.tileIds.find(tileId);
+  if (known != layer.tileIds.end()) {
+    cause = known->second.second;
+    return known->second.first;
+  }
+  Tile* tile = nullptr;
+  const auto named =
+      std::find_if(layer.tileNames.begin(), layer.tileNames.end(),
+                   [&](const std::pair<int64_t, std::string>& t) { return t.first == tileId; });
+  if (named == layer.tileNames.end()) {
+    cause = "tile_id " + number(tileId) + " has no row in tileref.aft";
+  } else {
+    const std::string dir = findTileFolder(layer.coverage, named->second, cause);
+    if (!dir.empty()) {
+      std::unique_ptr<Tile>& folder = layer.tileFolders[dir];
+      if (folder == nullptr) {
+        folder.reset(new Tile());
+        folder->dir = dir;
+        folder->where = " in tile " + named->second;
+      }
+      tile = folder.get();
     }
   }
-  if (!tile->failure.empty()) {
-    cause = tile->failure;
-    return nullptr;
-  }
-  return tile.get();
+  layer.tileIds[tileId] = {tile, cause};
+  return tile;
 }
 
 // Reads the tile's tables the layer's features are drawn from, once.

@@ -37,12 +37,11 @@ struct JoinRow {
 };
 
 // The primitives of one tile (or of the coverage's own folder), read as the
-// features first need them; where the tile or a table cannot be read, why.
+// features first need them; where a table cannot be read, why.
 struct Tile {
-  std::string dir;      // its folder
-  std::string where;    // " in tile NAME", or nothing for the coverage's folder
-  std::string failure;  // why the tile cannot be used, or ""
-  bool read = false;    // its tables have been read (or tried)
+  std::string dir;    // its folder
+  std::string where;  // " in tile NAME", or nothing for the coverage's folder
+  bool read = false;  // its tables have been read (or tried)
   std::string tableFailure;
   NodeTable nodes;   // points and texts
   EdgeTable edges;   // lines
@@ -72,9 +71,12 @@ struct FeatureLayer {
   bool joinHasTiles = false;
   std::string joinFailure;
   std::vector<JoinRow> joinRows;
-  // The tile reference: tile ids and names, where the keys carry tile ids.
+  // The tile reference: tile ids and names, where the keys carry tile ids;
+  // each id's tile once looked for (or why it has none), and the tiles by
+  // folder, each read once however many ids and names lead to it.
   std::vector<std::pair<int64_t, std::string>> tileNames;
-  std::map<int64_t, std::unique_ptr<Tile>> tiles;  // by tile id
+  std::map<int64_t, std::pair<Tile*, std::string>> tileIds;
+  std::map<std::string, std::unique_ptr<Tile>> tileFolders;
   std::unique_ptr<Tile> coverageTile;
   // Working memory of each feature.
   std::vector<PrimitiveRef> refs;
