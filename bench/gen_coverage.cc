@@ -33,6 +33,8 @@
 #include <string>
 #include <vector>
 
+#include "bench_random.h"
+
 namespace {
 
 // Buffered little-endian file writer.
@@ -104,20 +106,6 @@ class Out {
   std::vector<char> buf_;
   size_t len_ = 0;
   uint64_t total_ = 0;
-};
-
-struct Rng {
-  std::mt19937_64 e;
-  explicit Rng(uint64_t seed) : e(seed) {}
-  int64_t in(int64_t lo, int64_t hi) {
-    return lo + static_cast<int64_t>(e() % static_cast<uint64_t>(hi - lo + 1));
-  }
-  double real(double lo, double hi) { return lo + (hi - lo) * ((e() >> 11) * 0x1.0p-53); }
-  // Fisher-Yates on v.
-  template <typename T>
-  void shuffle(std::vector<T>& v) {
-    for (size_t i = v.size(); i > 1; --i) std::swap(v[i - 1], v[static_cast<size_t>(in(0, i - 1))]);
-  }
 };
 
 struct Col {

@@ -91,25 +91,29 @@ int certainSign(const RoundedSum& sum) {
   return 0;
 }
 
+namespace {
+
 // (bx - ax)(py - ay) - (by - ay)(px - ax), multiplied out: the ax * ay
 // terms cancel and six products remain.
-int turnSign(double ax, double ay, double bx, double by, double px, double py) {
-  RoundedSum rounded;
-  addProduct(rounded, bx, py);
-  subtractProduct(rounded, bx, ay);
-  subtractProduct(rounded, ax, py);
-  subtractProduct(rounded, by, px);
-  addProduct(rounded, by, ax);
-  addProduct(rounded, ay, px);
-  const int sign = certainSign(rounded);
-  if (sign != 0) return sign;
-  ExactSum sum;
-  clearSum(sum);
+template <typename Sum>
+void addTurn(Sum& sum, double ax, double ay, double bx, double by, double px, double py) {
   addProduct(sum, bx, py);
   subtractProduct(sum, bx, ay);
   subtractProduct(sum, ax, py);
   subtractProduct(sum, by, px);
   addProduct(sum, by, ax);
   addProduct(sum, ay, px);
+}
+
+}  // namespace
+
+int turnSign(double ax, double ay, double bx, double by, double px, double py) {
+  RoundedSum rounded;
+  addTurn(rounded, ax, ay, bx, by, px, py);
+  const int sign = certainSign(rounded);
+  if (sign != 0) return sign;
+  ExactSum sum;
+  clearSum(sum);
+  addTurn(sum, ax, ay, bx, by, px, py);
   return sumSign(sum);
 }
