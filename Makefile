@@ -14,6 +14,8 @@ CI_FUZZ_SECONDS ?= 60
 
 BENCH_BUILD ?= build-release
 BENCH_DATA ?= bench-data
+# The real tables the feature layers' benchmarks read (skipped where missing).
+REALDATA ?= ../shared/realdata
 PACKAGE_BUILD ?= build-package
 # Every host's packages: one build per host in RELEASE_BUILD, the packages in DIST.
 RELEASE_BUILD ?= build-dist
@@ -24,7 +26,7 @@ DIST ?= dist
 CROSS_TARGETS ?= s390x i686 armhf aarch64 mingw64
 
 .PHONY: all build run check test sanitize-test fuzz fuzz-coverage bench bench-instructions \
-	bench-startup check-numbers cross-test cross-tools package release clean distclean
+	bench-layers bench-library bench-startup check-numbers cross-test cross-tools package release clean distclean
 
 all: build
 
@@ -75,7 +77,7 @@ fuzz-coverage:
 bench:
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DQUORL_TESTS=OFF
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target QuorlDCW
-	bench/run_bench.sh $(BENCH_BUILD)/QuorlDCW $(BENCH_DATA)
+	bench/run_bench.sh $(BENCH_BUILD)/QuorlDCW $(BENCH_DATA) $(REALDATA)
 
 # Instructions per run (valgrind) on 10 MB tables, the dump against the
 # JSON outputs: repeatable where wall times are not.
@@ -83,6 +85,21 @@ bench-instructions:
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DQUORL_TESTS=OFF
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target QuorlDCW
 	bench/count_instructions.sh $(BENCH_BUILD)/QuorlDCW $(BENCH_DATA)
+
+# Instructions (valgrind) of feature layers against the -o geojson of the
+# tables each reads: three DNC 17 layers and a generated coverage's lines,
+# areas and blocks of faces (LAYER_COUNT_MB of edges, default 10).
+bench-layers:
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DQUORL_TESTS=OFF
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target QuorlDCW
+	bench/count_layer_instructions.sh $(BENCH_BUILD)/QuorlDCW $(BENCH_DATA) $(REALDATA)
+
+# Every real feature table written as a GeoJSON layer, one process each,
+# two at a time: the wall time of the whole.
+bench-library:
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DQUORL_TESTS=OFF
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target QuorlDCW
+	bench/write_all_layers.sh $(BENCH_BUILD)/QuorlDCW $(BENCH_DATA) $(REALDATA)
 
 # The cost of one run on a small table (STARTUP_TABLE) against an empty
 # static C program, the floor: 200 runs each, in turn.

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "bench_random.h"
+
 namespace {
 
 // Buffered file writer; encodes numbers in the table byte order by explicit shifts.
@@ -63,19 +65,6 @@ class Out {
   std::vector<char> buf_;
   size_t len_ = 0;
   uint64_t total_ = 0;
-};
-
-// Portable helpers on top of the raw engine output (distributions are not portable).
-struct Rng {
-  std::mt19937_64 e;
-  explicit Rng(uint64_t seed) : e(seed) {}
-  // Integer in [lo, hi].
-  int64_t in(int64_t lo, int64_t hi) {
-    return lo + static_cast<int64_t>(e() % static_cast<uint64_t>(hi - lo + 1));
-  }
-  // Real in [lo, hi).
-  double real(double lo, double hi) { return lo + (hi - lo) * ((e() >> 11) * 0x1.0p-53); }
-  bool chance(int percent) { return in(0, 99) < percent; }
 };
 
 struct Col {

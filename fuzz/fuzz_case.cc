@@ -1,10 +1,14 @@
 #include "fuzz_case.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 
 const char* const kMissingTablePath = "/nonexistent-quorl-fuzz/table";
+const char* const TREE_MARK = "%QT%";
 
 namespace {
 
@@ -89,17 +93,55 @@ bool usageExpected(const std::vector<std::string>& words, FuzzOutput& output) {
   return last < first;
 }
 
-}  // namespace
+// A coverage run's file of each slot, by the feature kind and name case.
+std::string slotPath(int slot, int kind, bool upper) {
+  static const char* const kPrimitives[6] = {"end", "cnd", "edg", "fac", "rng", "txt"};
+  static const char* const kFolders[3] = {"lib/cov/", "lib/cov/t/a/", "lib/cov/t/b/"};
+  std::string folder = "lib/cov/", name;
+  switch (slot) {
+    case 0: name = std::string("feat.") + "plat"[kind] + "ft"; break;
+    case 1: name = "fcs"; break;
+    case 2: name = std::string("join.") + "plat"[kind] + "jt"; break;
+    case 3: folder = "lib/tileref/", name = "tileref.aft"; break;
+    default: folder = kFolders[(slot - 4) / 6], name = kPrimitives[(slot - 4) % 6];
+  }
+  if (upper)
+    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return folder + name;
+}
 
-FuzzCase decodeFuzzCase(const uint8_t* data, size_t size, const std::string& tablePath) {
-  Cursor in{data, size};
-  uint8_t mode = in.next();
-  const bool failingReads = (mode & 0x70) == FAILING_READS_RUN;
-  const bool withFormat = (mode & FORMAT_RUN) != 0;
-  const uint8_t format = withFormat ? in.next() % 5 : 0;
-  const uint64_t failOffset = failingReads ? in.littleEndian(2) : 0;
-  FuzzCase run;
-  std::vector<std::string>& w = run.words;
+// Splits a coverage run's bytes into its files.
+std::vector<TreeFile> treeFiles(const char* begin, const char* end, int kind, bool upper,
+                                int (&fileOfSlot)[TREE_SLOTS]) {
+  std::vector<TreeFile> files;
+  std::fill(fileOfSlot, fileOfSlot + TREE_SLOTS, -1);
+  const size_t markSize = std::strlen(TREE_MARK);
+  const char* mark = std::search(begin, end, TREE_MARK, TREE_MARK + markSize);
+  while (mark != end) {
+    const char* first = mark + markSize;
+    mark = std::search(first, end, TREE_MARK, TREE_MARK + markSize);
+    if (first == mark) continue;
+    const int slot = static_cast<uint8_t>(*first) % TREE_SLOTS;
+    if (fileOfSlot[slot] < 0) {
+      fileOfSlot[slot] = static_cast<int>(files.size());
+      files.push_back({slot, slotPath(slot, kind, upper), ""});
+    }
+    files[fileOfSlot[slot]].bytes.assign(first + 1, mark);
+  }
+  return files;
+}
+
+// Repeats bytes past one read block.
+void stretch(std::string& bytes) {
+  if (bytes.empty()) return;
+  const size_t unit = bytes.size();
+  bytes.reserve(STRETCHED_TABLE_SIZE + unit);
+  while (bytes.size() < STRETCHED_TABLE_SIZE) bytes.append(bytes.data(), unit);
+}
+
+// The command line's words after the mode byte and its settings.
+std::vector<std::string> optionWords(Cursor& in, uint8_t mode) {
+  std::vector<std::string> w;
   switch (mode & 7) {
     case 0: break;
     case 1: w = {"-f", numberWord(in)}; break;
@@ -119,19 +161,65 @@ FuzzCase decodeFuzzCase(const uint8_t* data, size_t size, const std::string& tab
     case 7: break;
   }
   if ((mode & 7) != 6 && (mode & 8)) w.insert(w.begin(), {"-e", "2407"});
-  if ((mode & 7) != 6 && withFormat) w.insert(w.begin(), {"-o", kFormatWords[format]});
+  return w;
+}
+
+// Puts the format's pair in front of the words and the path after them.
+void addFormatAndPath(std::vector<std::string>& w, uint8_t mode, const char* format,
+                      const std::string& path) {
+  if ((mode & 7) != 6 && format != nullptr) w.insert(w.begin(), {"-o", format});
   if ((mode & 7) == 7)
     w.push_back(kMissingTablePath);
   else if ((mode & 7) != 6 || (mode & 8))
-    w.push_back(tablePath);
+    w.push_back(path);
+}
+
+// A coverage run: byte 1's settings, the words, then the tree's files.
+FuzzCase decodeCoverageCase(Cursor& in, uint8_t mode, const std::string& treePath) {
+  FuzzCase run;
+  run.tree = treePath;
+  const uint8_t settings = in.next();
+  const int kind = settings & 3, runKind = (settings >> 4) & 3;
+  const int chosenSlot = runKind == 1 || runKind == 3 ? in.next() % TREE_SLOTS : -1;
+  const uint64_t failOffset = runKind == 1 ? in.littleEndian(2) : 0;
+  run.words = optionWords(in, mode);
+  run.tablePath = treePath + "/" + slotPath(0, kind, settings & 4);
+  addFormatAndPath(run.words, mode, "geojson", run.tablePath);
+  const char* data = reinterpret_cast<const char*>(in.data);
+  const size_t start = in.at < in.size ? in.at : in.size;
+  int fileOfSlot[TREE_SLOTS];
+  run.files = treeFiles(data + start, data + in.size, kind, settings & 4, fileOfSlot);
+  const int chosen = chosenSlot < 0 ? -1 : fileOfSlot[chosenSlot];
+  if (runKind == 2) run.outputCap = LONG_OUTPUT_CAP;
+  if (runKind == 3 && chosen >= 0) stretch(run.files[chosen].bytes);
+  if (runKind == 1 && chosen >= 0) {
+    run.failingFile = chosen;
+    run.failReadsAt = static_cast<int64_t>(failOffset % (run.files[chosen].bytes.size() + 1));
+  }
+  run.expectUsage = usageExpected(run.words, run.output) || fileOfSlot[0] < 0;
+  return run;
+}
+
+}  // namespace
+
+FuzzCase decodeFuzzCase(const uint8_t* data, size_t size, const std::string& tablePath,
+                        const std::string& treePath) {
+  Cursor in{data, size};
+  uint8_t mode = in.next();
+  if ((mode & 0x70) == COVERAGE_RUN) return decodeCoverageCase(in, mode, treePath);
+  const bool failingReads = (mode & 0x70) == FAILING_READS_RUN;
+  const bool withFormat = (mode & FORMAT_RUN) != 0;
+  const uint8_t format = withFormat ? in.next() % 5 : 0;
+  const uint64_t failOffset = failingReads ? in.littleEndian(2) : 0;
+  FuzzCase run;
+  run.tablePath = tablePath;
+  std::vector<std::string>& w = run.words;
+  w = optionWords(in, mode);
+  addFormatAndPath(w, mode, withFormat ? kFormatWords[format] : nullptr, tablePath);
   size_t start = in.at < size ? in.at : size;
   run.table.assign(reinterpret_cast<const char*>(data) + start, size - start);
   if ((mode & 0x70) == LONG_OUTPUT_RUN) run.outputCap = LONG_OUTPUT_CAP;
-  if ((mode & 0x70) == STRETCHED_RUN && !run.table.empty()) {
-    size_t unit = run.table.size();
-    run.table.reserve(STRETCHED_TABLE_SIZE + unit);
-    while (run.table.size() < STRETCHED_TABLE_SIZE) run.table.append(run.table.data(), unit);
-  }
+  if ((mode & 0x70) == STRETCHED_RUN) stretch(run.table);
   if (failingReads) run.failReadsAt = static_cast<int64_t>(failOffset % (run.table.size() + 1));
   run.expectUsage = usageExpected(w, run.output);
   return run;

@@ -1,5 +1,6 @@
 // A fuzz input taken apart: a few leading bytes choose the command line,
-// the rest is the table file.
+// the rest is the table file, or in a coverage run the tables of a small
+// coverage.
 //
 // Byte 0 picks the command line (low 3 bits), with TABLE for the path:
 //   0 TABLE                1 -f N TABLE          2 -l N TABLE
@@ -17,6 +18,7 @@
 //   7  failing reads: the next 2 bytes (little-endian, modulo the table's
 //      size plus one) give the offset at which the tool's reads of the table
 //      start to fail; the words' bytes follow them;
+//   4  a coverage run, below;
 //   other values: a plain run.
 // Each N or M is then taken from one byte s (and maybe the bytes after it):
 //   s < 0xA0        the decimal s           0xA0..0xBF  minus (s - 0xA0)
@@ -24,6 +26,26 @@
 //   0xE0..0xEF      the next 4 bytes, little-endian signed 32-bit
 //   0xF0..0xFF      the next 8 bytes, little-endian signed 64-bit
 // Missing bytes read as zero.
+//
+// A coverage run writes the tables of a library into a folder tree and
+// runs "-o geojson" on its feature table (bit 7 of byte 0 is not looked
+// at). Byte 1 sets it up:
+//   bits 0-1  the feature table: feat.pft, feat.lft, feat.aft or feat.tft,
+//             and the join table's name to match (join.pjt, ...)
+//   bit 2     every file name in upper case (FEAT.AFT, FCS, EDG, ...)
+//   bits 4-5  0 a plain run; 1 failing reads: a byte picks the file (its
+//             slot, modulo TREE_SLOTS) and 2 bytes the offset, as above;
+//             2 long output; 3 stretched: a byte picks the file stretched
+// The words' bytes follow. The rest of the input is split at each
+// TREE_MARK: the bytes after a mark are one file, the first of them its
+// slot (modulo TREE_SLOTS; a later file of a slot replaces an earlier
+// one), so that a file can grow or shrink without moving the others.
+// Bytes before the first mark are not used. The slots, under lib/:
+//   0 cov/feat.K   1 cov/fcs   2 cov/join.KJT   3 tileref/tileref.aft
+//   4-9 cov/end cnd edg fac rng txt, 10-15 the same in the tile folder
+//   cov/t/a, 16-21 in cov/t/b.
+// A slot with no file has none on disk; without a feature table the run
+// must end as for a path that cannot be opened.
 #pragma once
 
 #include <cstddef>
@@ -40,6 +62,9 @@ constexpr int STRETCHED_RUN = 0x50;
 constexpr int LONG_OUTPUT_RUN = 0x60;
 constexpr int FAILING_READS_RUN = 0x70;
 constexpr int FORMAT_RUN = 0x80;
+constexpr int COVERAGE_RUN = 0x40;
+constexpr int TREE_SLOTS = 22;
+extern const char* const TREE_MARK;  // 4 bytes
 
 // The outputs a run may ask for; DUMP_OUTPUT is the dump without "-o".
 enum FuzzOutput { DUMP_OUTPUT, JSON_OUTPUT, JSONL_OUTPUT, GEOJSON_OUTPUT };
@@ -56,14 +81,30 @@ constexpr size_t LONG_OUTPUT_CAP = 2 * OUTPUT_BLOCK;
 // The path given when byte 0 asks for one that cannot be opened.
 extern const char* const kMissingTablePath;
 
+// A file of a coverage run's tree: its path under the tree, and its bytes.
+struct TreeFile {
+  int slot;
+  std::string path;
+  std::string bytes;
+};
+
 struct FuzzCase {
   std::vector<std::string> words;       // the command line after the program name
+  std::string tablePath;                // the path of the table the run reads
   std::string table;                    // the bytes of the table file
+  std::string tree;                     // a coverage run's folder; "" in a plain run
+  std::vector<TreeFile> files;          // a coverage run's files, each once
   bool expectUsage = false;             // the command line alone must give status 3
   size_t outputCap = SHORT_OUTPUT_CAP;  // bytes standard output takes
   int64_t failReadsAt = -1;             // reads of the table fail from this offset on
+  int failingFile = -1;                 // in a coverage run, the file whose reads fail
   FuzzOutput output = DUMP_OUTPUT;      // the output the words ask for
 };
 
-// Takes an input apart; tablePath is the path word for the table file.
-FuzzCase decodeFuzzCase(const uint8_t* data, size_t size, const std::string& tablePath);
+// Takes an input apart; tablePath is the path word for the table file, and
+// treePath the folder a coverage run's tree is written in.
+FuzzCase decodeFuzzCase(const uint8_t* data, size_t size, const std::string& tablePath,
+                        const std::string& treePath);
+
+// True for a coverage run's case.
+inline bool isCoverageRun(const FuzzCase& run) { return !run.tree.empty(); }

@@ -4,7 +4,10 @@
 Each seed is a fuzz input: the command-line bytes described in fuzz_case.h,
 then a table file. The seeds cover the sample database of testdata/, one small
 table per column type in each byte order, the record-range options, every
-way a header is rejected, and the ways the data can end.
+way a header is rejected, and the ways the data can end. The coverage seeds
+are small coverages whose feature tables draw geometry: a direct line join,
+faces with a hole, a union of faces through a join table, a tiled point
+join, texts and connected nodes through a tiled join table.
 
     python3 fuzz/make_corpus.py    # rewrites fuzz/corpus from scratch
 """
@@ -25,6 +28,21 @@ LONG_OUTPUT = 0x60
 FAILING_READS = 0x70
 FORMAT = 0x80
 FORMATS = {"dcw": 0, "json": 1, "jsonl": 2, "geojson": 3, "unknown": 4}
+
+# Coverage runs (see fuzz_case.h): byte 0, byte 1's feature kinds and run
+# kinds, the mark before each file and the files' slots.
+COVERAGE = 0x40
+FEATURES = {"pft": 0, "lft": 1, "aft": 2, "tft": 3}
+UPPER_NAMES = 0x04
+COVERAGE_FAILING_READS = 0x10
+COVERAGE_LONG_OUTPUT = 0x20
+COVERAGE_STRETCH = 0x30
+TREE_MARK = b"%QT%"
+SLOTS = {"feat": 0, "fcs": 1, "join": 2, "tileref": 3}
+PRIMITIVES = ["end", "cnd", "edg", "fac", "rng", "txt"]
+for place, folder in enumerate(["", "t/a/", "t/b/"]):
+    for i, name in enumerate(PRIMITIVES):
+        SLOTS[folder + name] = 4 + 6 * place + i
 
 
 def failing_reads(offset, options=b"\x00"):
@@ -187,6 +205,157 @@ def data_endings():
     }
 
 
+def encode(letter, count, value, order):
+    """One value of a column of a joined table, in the byte order."""
+    e = ">" if order == "M" else "<"
+    if letter == "T":
+        text = value.encode("latin-1")
+        return struct.pack(e + "i", len(text)) + text if count == "*" else text.ljust(int(count))
+    if letter == "K":
+        return bytes([0x40, value]) if value is not None else b"\x00"
+    if letter in "IS":
+        return struct.pack(e + ("i" if letter == "I" else "h"), value)
+    fmt = {"C": "ff", "B": "dd", "Z": "fff", "Y": "ddd"}[letter]
+    if count != "*":
+        return struct.pack(e + fmt, *value)
+    return struct.pack(e + "i", len(value)) + b"".join(struct.pack(e + fmt, *p) for p in value)
+
+
+def joined_table(columns, rows, order="L"):
+    """A table of the given columns, (name, letter, count) each, and rows."""
+    t = Table(header("".join(column(n, l, c, "P" if n == "id" else "N") for n, l, c in columns),
+                     order + ";"))
+    for row in rows:
+        t.raw(b"".join(encode(l, c, v, order) for (_, l, c), v in zip(columns, row)))
+    return t.data
+
+
+def schema(*joins):
+    """The coverage's fcs: one row per join (table1, table1_key, table2, table2_key)."""
+    columns = [("id", "I", "1"), ("feature_class", "T", "8"), ("table1", "T", "12"),
+               ("table1_key", "T", "*"), ("table2", "T", "12"), ("table2_key", "T", "*")]
+    return joined_table(columns, [(i + 1, "CLASS") + j for i, j in enumerate(joins)])
+
+
+def edges(rows, letter="B", order="L"):
+    """edg with its topology: (id, start, end, right face, left face,
+    right edge, left edge, positions) each."""
+    columns = [("id", "I", "1"), ("start_node", "I", "1"), ("end_node", "I", "1"),
+               ("right_face", "K", "1"), ("left_face", "K", "1"), ("right_edge", "K", "1"),
+               ("left_edge", "K", "1"), ("coordinates", letter, "*")]
+    return joined_table(columns, rows, order)
+
+
+def faces(count):
+    return joined_table([("id", "I", "1")], [(i,) for i in range(1, count + 1)])
+
+
+def rings(rows):
+    return joined_table([("id", "I", "1"), ("face_id", "I", "1"), ("start_edge", "I", "1")],
+                        [(i + 1,) + r for i, r in enumerate(rows)])
+
+
+def coverage_input(kind, files, options=b"\x00", settings=0, run=b""):
+    """A coverage run: byte 0 from options[0] (its low 4 bits), byte 1 from
+    the kind and settings, the run's bytes, the number words, then each file
+    (slot name, bytes) after a mark."""
+    data = bytes([COVERAGE | options[0], FEATURES[kind] | settings]) + run + options[1:]
+    for name, table in files:
+        assert TREE_MARK not in table
+        data += TREE_MARK + bytes([SLOTS[name]]) + table
+    return data
+
+
+def coverages():
+    """Small coverages whose features all draw, by seed name: the feature
+    kind and the files."""
+    line = ("lft", [
+        ("feat", joined_table([("id", "I", "1"), ("f_code", "T", "5"), ("edg_id", "I", "1")],
+                              [(1, "BA010", 1), (2, "BA010", 3), (3, "BA010", 2)])),
+        # A row the other way round first: it joins nothing.
+        ("fcs", schema(("edg", "id", "feat.lft", "edg_id"), ("feat.lft", "edg_id", "edg", "id"))),
+        ("edg", joined_table([("id", "I", "1"), ("coordinates", "C", "*")],
+                             [(1, [(0, 0), (1, 1)]), (2, [(1, 1), (2, 1), (3, 2)]),
+                              (3, [(3, 2), (4, 4), (3, 2)])])),
+    ])
+    # Face 2 a square of two edges with face 3, a loop edge, as its hole.
+    hole = ("aft", [
+        ("feat", joined_table([("id", "I", "1"), ("f_code", "T", "5"), ("fac_id", "I", "1")],
+                              [(1, "SA010", 2), (2, "SA020", 3)])),
+        ("fcs", schema(("feat.aft", "fac_id", "fac", "id"))),
+        ("fac", faces(3)),
+        ("rng", rings([(1, 1), (2, 1), (2, 2), (3, 2)])),
+        ("edg", edges([(1, 1, 2, 2, 1, 3, 3, [(0, 0), (0, 4), (4, 4)]),
+                       (2, 3, 3, 3, 2, 2, 2, [(1, 1), (1, 3), (3, 3), (3, 1), (1, 1)]),
+                       (3, 2, 1, 2, 1, 1, 1, [(4, 4), (4, 0), (0, 0)])])),
+    ])
+    # Faces 2 and 3 side by side, edge 1 between them: feature 1 is their
+    # union, feature 2 face 2 alone.
+    union = ("aft", [
+        ("feat", joined_table([("id", "I", "1"), ("nam", "T", "*")], [(1, "both"), (2, "left")])),
+        ("fcs", schema(("feat.aft", "id", "join.ajt", "feat_id"),
+                       ("join.ajt", "fac_id", "fac", "id"))),
+        ("join", joined_table([("id", "I", "1"), ("feat_id", "I", "1"), ("fac_id", "I", "1")],
+                              [(1, 1, 2), (2, 1, 3), (3, 2, 2)])),
+        ("fac", faces(3)),
+        ("rng", rings([(1, 2), (2, 2), (3, 3)])),
+        ("edg", edges([(1, 5, 2, 2, 3, 2, 3, [(2, 2), (2, 0)]),
+                       (2, 2, 5, 2, 1, 1, 3, [(2, 0), (0, 0), (0, 2), (2, 2)]),
+                       (3, 5, 2, 3, 1, 1, 2, [(2, 2), (4, 2), (4, 0), (2, 0)])], "C", "M")),
+    ])
+    # A square ring of faces 2 and 3 (halves cut by edges 5 and 6) around
+    # face 4, and face 5 apart: their unions have a hole, or two outlines.
+    ring = ("aft", [
+        ("feat", joined_table([("id", "I", "1")], [(1,), (2,), (3,), (4,)])),
+        union[1][1],
+        ("join", joined_table([("id", "I", "1"), ("feat_id", "I", "1"), ("fac_id", "I", "1")],
+                              [(1, 1, 2), (2, 1, 3), (3, 2, 2), (4, 2, 5), (5, 3, 2), (6, 3, 3),
+                               (7, 3, 5), (8, 4, 4)])),
+        ("fac", faces(5)),
+        ("rng", rings([(1, 1), (2, 1), (3, 2), (4, 3), (5, 7)])),
+        ("edg", edges([(1, 4, 1, 1, 2, 2, 6, [(1.5, 3), (0, 3), (0, 0), (1.5, 0)]),
+                       (2, 1, 4, 1, 3, 1, 5, [(1.5, 0), (3, 0), (3, 3), (1.5, 3)]),
+                       (3, 2, 3, 4, 2, 4, 5, [(1.5, 1), (1, 1), (1, 2), (1.5, 2)]),
+                       (4, 3, 2, 4, 3, 3, 6, [(1.5, 2), (2, 2), (2, 1), (1.5, 1)]),
+                       (5, 1, 2, 3, 2, 4, 1, [(1.5, 0), (1.5, 1)]),
+                       (6, 3, 4, 3, 2, 2, 3, [(1.5, 2), (1.5, 3)]),
+                       (7, 5, 5, 5, 1, 7, 7, [(10, 10), (10, 11), (11, 11), (11, 10), (10, 10)])])),
+    ])
+    # Nodes in two tiles; the first tile named with '\' and in upper case.
+    tiled = ("pft", [
+        ("feat", joined_table([("id", "I", "1"), ("tile_id", "S", "1"), ("end_id", "I", "1")],
+                              [(1, 1, 1), (2, 2, 1), (3, 1, 2)])),
+        ("fcs", schema(("feat.pft", "end_id", "end", "id"))),
+        ("tileref", joined_table([("id", "I", "1"), ("tile_name", "T", "12")],
+                                 [(1, "T\\A"), (2, "t/b")])),
+        ("t/a/end", joined_table([("id", "I", "1"), ("coordinate", "C", "1")],
+                                 [(1, (10, 20)), (2, (11, 21))])),
+        ("t/b/end", joined_table([("id", "I", "1"), ("coordinate", "Z", "1")], [(1, (12, 22, 5))])),
+    ])
+    # The feature table has a string of its own: the text's is string#2.
+    text = ("tft", [
+        ("feat", joined_table([("id", "I", "1"), ("string", "T", "*"), ("txt_id", "I", "1")],
+                              [(1, "a", 2), (2, "b", 1)])),
+        ("fcs", schema(("feat.tft", "txt_id", "txt", "id"))),
+        ("txt", joined_table([("id", "I", "1"), ("string", "T", "*"), ("shape_line", "C", "*")],
+                             [(1, "Bay", [(1, 1), (2, 1), (2, 1)]), (2, "Point", [(3, 3)])])),
+    ])
+    # Connected nodes through a join table whose rows carry the tiles.
+    nodes = ("pft", [
+        ("feat", joined_table([("id", "I", "1")], [(1,), (2,)])),
+        ("fcs", schema(("feat.pft", "id", "join.pjt", "feat_id"),
+                       ("join.pjt", "cnd_id", "cnd", "id"))),
+        ("join", joined_table([("id", "I", "1"), ("feat_id", "I", "1"), ("tile_id", "I", "1"),
+                               ("cnd_id", "I", "1")], [(1, 1, 1, 1), (2, 1, 2, 1), (3, 2, 2, 1)])),
+        ("tileref", joined_table([("id", "I", "1"), ("tile_name", "T", "*")],
+                                 [(1, "t/a"), (2, "t/b")])),
+        ("t/a/cnd", joined_table([("id", "I", "1"), ("coordinate", "B", "1")], [(1, (5, 6))])),
+        ("t/b/cnd", joined_table([("id", "I", "1"), ("coordinate", "B", "1")], [(1, (7, 8))])),
+    ])
+    return {"line-direct": line, "area-hole": hole, "area-union": union,
+            "area-union-hole": ring, "point-tiled": tiled, "text": text, "point-join-tiled": nodes}
+
+
 def write(name, data):
     with open(os.path.join(CORPUS, name), "wb") as f:
         f.write(data)
@@ -280,6 +449,39 @@ def main():
           with_format("geojson", bytes([STRETCH])) + every_type_table("M").data)
     write("format-jsonl-long-output-many-rows",
           with_format("jsonl", bytes([LONG_OUTPUT])) + id_name_table(1000).data)
+    seeds = coverages()
+    for name, (kind, files) in seeds.items():
+        write("coverage-" + name, coverage_input(kind, files))
+    kind, files = seeds["point-tiled"]
+    write("coverage-point-tiled-upper-2407-range",
+          coverage_input(kind, files, b"\x0b" + number(2) + number(3), UPPER_NAMES))
+    # A tile name that would lead out of the coverage: its feature draws nothing.
+    out = [("feat", joined_table([("id", "I", "1"), ("tile_id", "S", "1"), ("end_id", "I", "1")],
+                                 [(1, 1, 1), (2, 3, 1)])),
+           ("tileref", joined_table([("id", "I", "1"), ("tile_name", "T", "12")],
+                                    [(1, "t/a"), (3, "t/../t/a")]))]
+    write("coverage-point-tiled-leads-out",
+          coverage_input(kind, out + [f for f in files if f[0] not in ("feat", "tileref")]))
+    kind, files = seeds["area-hole"]
+    write("coverage-area-hole-failing-reads-edg",
+          coverage_input(kind, files, settings=COVERAGE_FAILING_READS,
+                         run=bytes([SLOTS["edg"]]) + struct.pack("<H", 200)))
+    write("coverage-area-hole-long-output",
+          coverage_input(kind, files, settings=COVERAGE_LONG_OUTPUT))
+    kind, files = seeds["area-union"]
+    write("coverage-area-union-failing-reads-fcs",
+          coverage_input(kind, files, settings=COVERAGE_FAILING_READS,
+                         run=bytes([SLOTS["fcs"]]) + struct.pack("<H", 120)))
+    write("coverage-area-union-stretch-edg",
+          coverage_input(kind, files, settings=COVERAGE_STRETCH, run=bytes([SLOTS["edg"]])))
+    write("coverage-area-union-failing-reads-join",
+          coverage_input(kind, files, settings=COVERAGE_FAILING_READS,
+                         run=bytes([SLOTS["join"]]) + struct.pack("<H", len(dict(files)["join"]) - 10)))
+    kind, files = seeds["line-direct"]
+    feature = files[0][1]
+    write("coverage-line-direct-failing-reads-feature",
+          coverage_input(kind, files, settings=COVERAGE_FAILING_READS,
+                         run=bytes([SLOTS["feat"]]) + struct.pack("<H", len(feature) - 4)))
 
 
 if __name__ == "__main__":

@@ -1,5 +1,6 @@
 #include "run_checks.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -11,8 +12,10 @@
 
 namespace {
 
-// The path of the in-process runs' table file.
+// The path of the in-process runs' table file, and the folder of their
+// coverage trees.
 std::string tableFilePath;
+std::string coverageTree;
 
 const std::string kWriteFailed = "can't write standard output\n";
 const std::string kRecords = " Records processed\n";
@@ -23,6 +26,12 @@ std::string readFailedMessage(const std::string& tablePath) {
 }
 
 std::string text(const CapturedText& captured) { return std::string(captured.text, captured.size); }
+
+// The path of the file whose reads fail: the table, or a file of the tree.
+std::string failingPath(const FuzzCase& run) {
+  if (run.failingFile < 0) return run.tablePath;
+  return run.tree + "/" + run.files[run.failingFile].path;
+}
 
 bool startsWith(const std::string& s, const std::string& head) {
   return s.compare(0, head.size(), head) == 0;
@@ -53,21 +62,64 @@ bool isCutRow(const std::string& s) {
          !endsWith(s, " 0\n");
 }
 
+// "K features have no geometry; the first, row R: CAUSE" ("1 feature has"),
+// a feature layer's last line where features could not be drawn; gives K
+// and R. CAUSE names tables as they name themselves, so it may be several
+// lines.
+bool isMissingGeometry(const std::string& s, int64_t& count, int64_t& row) {
+  const char* p = s.c_str();
+  if (*p < '1' || *p > '9') return false;
+  char* end = nullptr;
+  count = std::strtoll(p, &end, 10);
+  const std::string head = (count == 1 ? " feature has" : " features have") +
+                           std::string(" no geometry; the first, row ");
+  if (s.compare(end - p, head.size(), head) != 0) return false;
+  p = end + head.size();
+  if (*p < '1' || *p > '9') return false;
+  row = std::strtoll(p, &end, 10);
+  if (std::strncmp(end, ": ", 2) != 0) return false;
+  return s.size() > static_cast<size_t>(end + 2 - s.c_str()) + 1 && endsWith(s, "\n");
+}
+
+// Standard error of a status-1 coverage run after its count line (or the
+// cut-row line): the missing-geometry line; gives its K and R.
+bool isLayerEnd(const std::string& message, int64_t& count, int64_t& row) {
+  const size_t line = message.find('\n') + 1;
+  const std::string first = message.substr(0, line);
+  return line > 0 && (isRecordCount(first) || isCutRow(first)) &&
+         isMissingGeometry(message.substr(line), count, row);
+}
+
+// A status-3 message of a feature layer: a table the whole layer needs
+// cannot be opened or read, or lacks what the layer needs; it names the
+// table by its path in the tree.
+bool isLayerFailure(const std::string& message, const FuzzCase& run) {
+  const std::string library = run.tree + "/lib/";
+  return endsWith(message, "\n") &&
+         (startsWith(message, "can't open " + library) ||
+          startsWith(message, "can't read " + library) ||
+          (startsWith(message, library) && message.find(" has no ") != std::string::npos));
+}
+
 // The line before the usage line where -o names no format: the fuzz cases
 // give only this one unknown value.
 const char* const kUnknownFormat = "unknown output format \"JSON\" (dcw, json, jsonl, geojson)\n";
 
 // What standard error must hold after the banner, for status. Only a run
 // whose reads were made to fail may report a read failure.
-bool errorTextFits(int status, const std::string& message, const FuzzCase& run,
-                   const std::string& tablePath) {
+bool errorTextFits(int status, const std::string& message, const FuzzCase& run) {
+  int64_t count, row;
   switch (status) {
     case 0: return isRecordCount(message);
-    case 1: return message == kInvalid || (run.output != DUMP_OUTPUT && isCutRow(message));
+    case 1:
+      return message == kInvalid || (run.output != DUMP_OUTPUT && isCutRow(message)) ||
+             (isCoverageRun(run) && isLayerEnd(message, count, row));
     case 2:
       return message == kWriteFailed ||
-             (run.failReadsAt >= 0 && message == readFailedMessage(tablePath));
+             (run.failReadsAt >= 0 && failingPath(run) == run.tablePath &&
+              message == readFailedMessage(run.tablePath));
     case 3:
+      if (!run.expectUsage) return isLayerFailure(message, run);
       return message == kUsage || message == kUnknownFormat + std::string(kUsage) ||
              (!run.words.empty() &&
               message == "can't open " + run.words.back() + " for reading\n" + kUsage);
@@ -93,6 +145,31 @@ std::string checkJsonStdout(FuzzOutput output, int status, bool writeFailed,
   if (output == JSONL_OUTPUT ? !isJsonLines(text) : !isJsonDocument(text))
     return "standard output is not valid JSON" +
            std::string(output == JSONL_OUTPUT ? " lines" : "");
+  return "";
+}
+
+// The features of a layer written in full, one a line: how many, how many
+// with a null geometry, and the id of the first of those. The row
+// numbering of the ids and the count of the missing-geometry line must
+// agree with them.
+std::string checkLayerFeatures(const std::string& message) {
+  const std::string out = text(capturedStdout());
+  const std::string head = "{\"type\":\"Feature\",\"id\":";
+  int64_t nulls = 0, firstNull = 0;
+  for (size_t line = out.find('\n'); line != std::string::npos; line = out.find('\n', line)) {
+    ++line;
+    if (out.compare(line, head.size(), head) != 0) continue;
+    char* end = nullptr;
+    const int64_t id = std::strtoll(out.c_str() + line + head.size(), &end, 10);
+    if (std::strncmp(end, ",\"geometry\":null,", 17) != 0) continue;
+    if (nulls++ == 0) firstNull = id;
+  }
+  int64_t count = 0, row = 0;
+  isLayerEnd(message, count, row);
+  if (nulls != count)
+    return std::to_string(nulls) + " null geometries where standard error counts " +
+           std::to_string(count);
+  if (row != firstNull) return "the first null geometry is not in the row standard error names";
   return "";
 }
 
@@ -123,24 +200,28 @@ std::string checkStdout(int status, bool writeFailed, const std::string& title) 
 }
 
 // Describes the first way the captured run breaks the rules; empty when
-// it keeps them. tablePath is the path the run was given.
-std::string checkRun(const FuzzCase& run, int status, const std::string& tablePath) {
+// it keeps them.
+std::string checkRun(const FuzzCase& run, int status) {
   if (status < 0) return "the run returned instead of ending";
   if (status > 3) return "unknown exit status " + std::to_string(status);
-  if ((status == 3) != run.expectUsage)
-    return run.expectUsage ? "usage error not reported with status 3"
-                           : "status 3 on a good command line";
+  if (status != 3 && run.expectUsage) return "usage error not reported with status 3";
+  if (status == 3 && !run.expectUsage && !isCoverageRun(run))
+    return "status 3 on a good command line";
   CapturedText err = capturedStderr();
   if (err.refused) return "standard error overflowed its capture";
   std::string errText = text(err);
   if (!startsWith(errText, kBanner)) return "standard error does not start with the banner";
   std::string message = errText.substr(std::strlen(kBanner));
-  if (!errorTextFits(status, message, run, tablePath))
+  if (!errorTextFits(status, message, run))
     return "standard error text does not fit status " + std::to_string(status) + ": " + message;
-  if (run.output != DUMP_OUTPUT)
-    return checkJsonStdout(run.output, status, message == kWriteFailed, message);
-  return checkStdout(status, message == kWriteFailed,
-                     "Digital Chart of the World file: " + tablePath + "\n\n");
+  if (run.output == DUMP_OUTPUT)
+    return checkStdout(status, message == kWriteFailed,
+                       "Digital Chart of the World file: " + run.tablePath + "\n\n");
+  std::string problem = checkJsonStdout(run.output, status, message == kWriteFailed, message);
+  if (problem.empty() && isCoverageRun(run) && status < 2 && message != kInvalid &&
+      !capturedStdout().refused)
+    problem = checkLayerFeatures(message);
+  return problem;
 }
 
 // A failing-reads run must write what the table cut at the failing byte
@@ -149,19 +230,27 @@ std::string checkRun(const FuzzCase& run, int status, const std::string& tablePa
 // run ended in a dump or an invalid header; or, when standard output failed
 // too, say that instead (that failure comes first), where the cut table's
 // run, whose output failed alike, ended in the failed write or an invalid
-// header (which keeps its status). Leaves the cut table's run in the
-// captures.
+// header (which keeps its status). A feature layer that cannot be opened
+// ends the run before its rows, whatever their reads: then both runs end
+// alike. Leaves the cut table's run in the captures.
 std::string compareWithCutTable(const FuzzCase& failing, int failingStatus, bool readFailed) {
   const std::string out = text(capturedStdout());
   const std::string err = text(capturedStderr());
-  const std::string cutTable = failing.table.substr(0, failing.failReadsAt);
-  writeTableFile(cutTable);
+  const std::string path = failingPath(failing);
+  const std::string& whole =
+      failing.failingFile < 0 ? failing.table : failing.files[failing.failingFile].bytes;
+  const std::string cutTable = whole.substr(0, failing.failReadsAt);
+  if (isCoverageRun(failing))
+    writeFile(path, cutTable);
+  else
+    writeTableFile(cutTable);
+  failReadsOf(path, -1);
   beginCapture(failing.outputCap);
   const int status = runInProcess(failing.words);
   if (text(capturedStdout()) != out)
     return "standard output differs from the dump of the table cut at the failing byte";
-  const bool saysReadFailed = err == kBanner + readFailedMessage(tableFilePath);
-  if (!readFailed) {
+  const bool saysReadFailed = err == kBanner + readFailedMessage(path);
+  if (!readFailed || (failingStatus == 3 && status == 3)) {
     if (saysReadFailed) return "a read failure reported where no read failed";
     if (status != failingStatus || text(capturedStderr()) != err)
       return "the run ends unlike the cut table's run";
@@ -175,24 +264,49 @@ std::string compareWithCutTable(const FuzzCase& failing, int failingStatus, bool
   return "";
 }
 
+// A failed read of a table the feature layer reads beside the feature
+// table: the schema or the tile reference ends the run with status 3 (the
+// message may be about its header, read in full before the failure; not
+// the schema's rows, which were not); a join table or primitive table
+// leaves the features drawn from it without geometry, so the run cannot
+// end with status 0 where a feature was written.
+std::string checkFailedLayerRead(const FuzzCase& run, int status) {
+  const int slot = run.files[run.failingFile].slot;
+  if (slot == 1 || slot == 3)
+    return status == 3 && text(capturedStderr()).find(" has no geometry join ") == std::string::npos
+               ? ""
+               : "a failed read of a table the layer needs is not reported";
+  if (status == 0 && text(capturedStdout()).find("\n{\"type\":\"Feature\"") != std::string::npos)
+    return "a failed read of a primitive or join table ends with status 0";
+  return "";
+}
+
 }  // namespace
 
 std::FILE* initHarness() {
   std::FILE* reports = installCaptureStreams();
   tableFilePath = openTableFile();
+  coverageTree = makeCoverageTree();
   return reports;
 }
 
 RunOutcome runOneInput(const uint8_t* data, size_t size) {
   RunOutcome outcome;
-  outcome.run = decodeFuzzCase(data, size, tableFilePath);
-  writeTableFile(outcome.run.table, outcome.run.failReadsAt);
-  beginCapture(outcome.run.outputCap);
+  const FuzzCase& run = outcome.run = decodeFuzzCase(data, size, tableFilePath, coverageTree);
+  if (isCoverageRun(run))
+    writeCoverageTree(run.tree, run.files);
+  else
+    writeTableFile(run.table);
+  failReadsOf(failingPath(run), run.failReadsAt);
+  beginCapture(run.outputCap);
   const int64_t failedBefore = failedReads();
-  outcome.status = runInProcess(outcome.run.words);
+  outcome.status = runInProcess(run.words);
   const bool readFailed = failedReads() != failedBefore;
-  outcome.problem = checkRun(outcome.run, outcome.status, tableFilePath);
-  if (outcome.problem.empty() && outcome.run.failReadsAt >= 0)
-    outcome.problem = compareWithCutTable(outcome.run, outcome.status, readFailed);
+  outcome.problem = checkRun(run, outcome.status);
+  if (!outcome.problem.empty() || run.failReadsAt < 0) return outcome;
+  if (readFailed && failingPath(run) != run.tablePath)
+    outcome.problem = checkFailedLayerRead(run, outcome.status);
+  else
+    outcome.problem = compareWithCutTable(run, outcome.status, readFailed);
   return outcome;
 }

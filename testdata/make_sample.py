@@ -5,9 +5,12 @@ The database is fictional and made here, value by value: one library,
 quorlbay, charting the made-up Quorl Bay (an open-ocean spot at about
 21.4 W, 38.7 S, where there is no land). The hyd coverage holds the bay's
 topology (nodes, edges, faces, rings), an area feature table, its value
-description tables, a join table and the edge index; the snd coverage,
-big-endian, holds soundings with depths and a survey-mark table in double
-precision. See testdata/README.md for every file.
+description tables, a join table, the edge index and the feature class
+schema; the snd coverage, big-endian, holds soundings with depths and a
+survey-mark table in double precision. The tile reference and the lim
+coverage, limits in two tiles, hold what feature layers join: an area, a
+line, a point and a text table, a join table and each tile's topology.
+See testdata/README.md for every file.
 
     python3 testdata/make_sample.py              # rewrites testdata/sample
     python3 testdata/make_sample.py --out DIR    # writes the files into DIR
@@ -160,7 +163,9 @@ def cat():
         ("level", "I", "1", "N", "Topology Level"),
     ]
     rows = [(1, "hyd", "Water areas of the bay and an islet, with topology", 3),
-            (2, "snd", "Soundings and survey marks", 0)]
+            (2, "snd", "Soundings and survey marks", 0),
+            (3, "tileref", "Tile reference: the two tiles of the lim coverage", 3),
+            (4, "lim", "Limits, cables, marks and names, in two tiles", 3)]
     return table("L", "Coverage Attribute Table of Quorl Bay", columns, rows)
 
 
@@ -292,6 +297,262 @@ def bayarea_ajt():
     return table("L", "Join of Quorl Bay Areas and Faces", columns, rows, mixed=True)
 
 
+# A coverage's feature class schema: how its feature tables join their
+# primitives. Real products list each join both ways round, so some rows
+# name a primitive or a join table first.
+FCS_COLUMNS = [
+    ("id", "I", "1", "P", "Row Identifier"),
+    ("feature_class", "T", "8", "N", "Feature Class"),
+    ("table1", "T", "12", "N", "First Table of the Join"),
+    ("table1_key", "T", "16", "N", "Join Column of table1"),
+    ("table2", "T", "12", "N", "Second Table of the Join"),
+    ("table2_key", "T", "16", "N", "Join Column of table2"),
+]
+
+
+def fcs(description, joins, later=False):
+    rows = [(number,) + join for number, join in enumerate(joins, 1)]
+    return table("L", description, FCS_COLUMNS, rows, later=later)
+
+
+def hyd_fcs():
+    """bayarea.aft joins fac directly by fac_id; the join through bayarea.ajt
+    comes later and is not the geometry join."""
+    return fcs("Quorl Bay Hydrography Feature Classes", [
+        ("bayarea", "fac", "id", "bayarea.aft", "fac_id"),
+        ("bayarea", "bayarea.aft", "fac_id", "fac", "id"),
+        ("bayarea", "bayarea.aft", "id", "bayarea.ajt", "bayarea.aft_id"),
+        ("bayarea", "bayarea.ajt", "fac_id", "fac", "id"),
+        ("bayarea", "fac", "id", "bayarea.ajt", "fac_id"),
+        ("bayarea", "bayarea.ajt", "bayarea.aft_id", "bayarea.aft", "id"),
+    ])
+
+
+# Level-3 topology tables, shared by the tile reference and the tiles of
+# lim. Edge references are triplets of one-byte ids; right_edge is the first
+# edge counterclockwise about the edge's end node, left_edge about its
+# start node.
+def node_table(description, rows, later=False):
+    columns = [("id", "I", "1", "P", "Node Identifier"),
+               ("first_edge", "I", "1", "N", "An Edge at the Node"),
+               ("coordinate", "C", "1", "N", "Node Position (lon/lat)")]
+    return table("L", description, columns, rows, later=later)
+
+
+def edge_table(description, rows, later=False):
+    """rows: (id, start, end, right face, left face, right edge, left edge, positions)."""
+    columns = [
+        ("id", "I", "1", "P", "Edge Identifier"),
+        ("start_node", "I", "1", "N", "Start Node"),
+        ("end_node", "I", "1", "N", "End Node"),
+        ("right_face", "K", "1", "N", "Face on the Right"),
+        ("left_face", "K", "1", "N", "Face on the Left"),
+        ("right_edge", "K", "1", "N", "Next Edge from the End Node"),
+        ("left_edge", "K", "1", "N", "Next Edge from the Start Node"),
+        ("coordinates", "C", "*", "N", "Edge Shape (lon/lat)"),
+    ]
+    data = [row[:3] + tuple((0x40, ref) for ref in row[3:7]) + (row[7],) for row in rows]
+    return table("L", description, columns, data, later=later)
+
+
+def face_table(description, rings, later=False):
+    """rings: each face's outer ring, faces numbered from 1 (the universe face)."""
+    columns = [("id", "I", "1", "P", "Face Identifier"),
+               ("ring_ptr", "I", "1", "N", "Outer Ring of the Face")]
+    return table("L", description, columns, list(enumerate(rings, 1)), later=later)
+
+
+def ring_table(description, rings, later=False):
+    """rings: (face, start edge) of each ring, numbered from 1."""
+    columns = [("id", "I", "1", "P", "Ring Identifier"),
+               ("face_id", "I", "1", "N", "Face the Ring Bounds"),
+               ("start_edge", "I", "1", "N", "First Edge of the Ring")]
+    rows = [(number,) + ring for number, ring in enumerate(rings, 1)]
+    return table("L", description, columns, rows, later=later)
+
+
+def entity_node_table(description, rows, later=False):
+    columns = [("id", "I", "1", "P", "Node Identifier"),
+               ("containing_face", "I", "1", "N", "Face Holding the Node"),
+               ("first_edge", "X", "1", "N", "Null"),
+               ("coordinate", "C", "1", "N", "Node Position (lon/lat)")]
+    rows = [(row[0], row[1], None, row[2]) for row in rows]
+    return table("L", description, columns, rows, later=later)
+
+
+def text_table(description, rows, later=False):
+    columns = [("id", "I", "1", "P", "Text Identifier"),
+               ("string", "T", "*", "N", "Text"),
+               ("shape_line", "C", "*", "N", "Text Placement (lon/lat)")]
+    return table("L", description, columns, rows, later=later)
+
+
+# The tile reference, in the later edition's form: the two tiles of lim
+# are two rectangles that share the tile line at 21.4 W. Face 2 is tile
+# QB/W, face 3 tile QBE. The tile names are stored in upper case; lim's
+# tile directories are lower case.
+TILES = [(1, "QB/W", 2), (2, "QBE", 3)]
+
+
+def tileref_files():
+    description = "Quorl Tile Reference "
+    return {
+        "fcs": fcs(description + "Feature Classes", [
+            ("tileref", "tileref.aft", "fac_id", "fac", "id"),
+            ("tileref", "fac", "id", "tileref.aft", "fac_id"),
+        ], later=True),
+        "tileref.aft": table("L", description + "Areas", [
+            ("id", "I", "1", "P", "Row Identifier"),
+            ("tile_name", "T", "8", "N", "Tile Directory"),
+            ("fac_id", "I", "1", "N", "Face of the Tile"),
+        ], TILES, later=True),
+        "cnd": node_table(description + "Nodes",
+                          [(1, 1, (-21.4, -38.6)), (2, 1, (-21.4, -38.8))], later=True),
+        "edg": edge_table(description + "Edges", [
+            (1, 1, 2, 2, 3, 2, 3, [(-21.4, -38.6), (-21.4, -38.8)]),
+            (2, 2, 1, 2, 1, 1, 3, [(-21.4, -38.8), (-21.5, -38.8), (-21.5, -38.6), (-21.4, -38.6)]),
+            (3, 1, 2, 3, 1, 1, 2, [(-21.4, -38.6), (-21.3, -38.6), (-21.3, -38.8), (-21.4, -38.8)]),
+        ], later=True),
+        "fac": face_table(description + "Faces", [1, 2, 3], later=True),
+        "rng": ring_table(description + "Rings", [(1, 2), (2, 1), (3, 1)], later=True),
+    }
+
+
+# The lim coverage: limits, cables, marks and their names, in two tiles.
+# Its fcs names the tables in upper case, the files are lower case.
+def lim_fcs():
+    return fcs("Quorl Limits Feature Classes", [
+        ("limarea", "FAC", "id", "LIMAREA.AJT", "fac_id"),
+        ("limarea", "LIMAREA.AFT", "id", "LIMAREA.AJT", "limarea.aft_id"),
+        ("limarea", "LIMAREA.AJT", "limarea.aft_id", "LIMAREA.AFT", "id"),
+        ("limarea", "LIMAREA.AJT", "fac_id", "FAC", "id"),
+        ("limline", "LIMLINE.LFT", "edg_id", "EDG", "id"),
+        ("limline", "EDG", "id", "LIMLINE.LFT", "edg_id"),
+        ("limpnt", "LIMPNT.PFT", "end_id", "END", "id"),
+        ("limpnt", "END", "id", "LIMPNT.PFT", "end_id"),
+        ("limtext", "LIMTEXT.TFT", "txt_id", "TXT", "id"),
+        ("limtext", "TXT", "id", "LIMTEXT.TFT", "txt_id"),
+    ])
+
+
+FEATURE_COLUMNS = [("id", "I", "1", "P", "Row Identifier"),
+                   ("f_code", "T", "5", "N", "Feature Code")]
+NAME_COLUMN = ("nam", "T", "*", "N", "Name")
+TILE_COLUMN = ("tile_id", "S", "1", "N", "Tile of the Primitive")
+
+
+def limarea_aft():
+    """1: the anchorage, faces 3, 4 and 5 of tile QB/W, around the wreck
+    zone (face 6) and the rock (face 7); 2: the pilot ground, face 2 of
+    each tile, across the tile line; 3: the spoil ground, face 3 of QBE;
+    4: the wreck zone, face 6 of QB/W."""
+    rows = [(1, "QA010", "Tarrow Anchorage"), (2, "QA020", "Vennick Pilot Ground"),
+            (3, "QA030", "Old Spoil Ground"), (4, "QA040", "Tarrow Wreck Exclusion Zone")]
+    return table("L", "Quorl Limit Areas", FEATURE_COLUMNS + [NAME_COLUMN], rows)
+
+
+def limarea_ajt():
+    """Join of the areas and their faces, one row a face, the features'
+    rows interleaved; its last column alone carries the seventh field."""
+    columns = [
+        ("id", "I", "1", "P", "Row Identifier"),
+        ("limarea.aft_id", "I", "1", "N", "Area Feature"),
+        TILE_COLUMN,
+        ("fac_id", "I", "1", "N", "Face of the Feature"),
+    ]
+    rows = [(1, 1, 1, 4), (2, 2, 2, 2), (3, 1, 1, 3), (4, 2, 1, 2), (5, 3, 2, 3), (6, 1, 1, 5),
+            (7, 4, 1, 6)]
+    return table("L", "Join of Quorl Limit Areas and Faces", columns, rows, mixed=True)
+
+
+def limline_lft():
+    columns = FEATURE_COLUMNS + [NAME_COLUMN, TILE_COLUMN, ("edg_id", "I", "1", "N", "Edge")]
+    rows = [(1, "QL110", "Tarrow Cable", 1, 3), (2, "QL120", "Vennick Leading Line", 2, 4),
+            (3, "QL130", "Spoil Ground Limit", 2, 3)]
+    return table("L", "Quorl Limit Lines", columns, rows)
+
+
+def limpnt_pft():
+    columns = FEATURE_COLUMNS + [NAME_COLUMN, TILE_COLUMN, ("end_id", "I", "1", "N", "Entity Node")]
+    rows = [(1, "QP210", "Tarrow Wreck Buoy", 1, 1), (2, "QP220", "Spoil Ground Buoy", 2, 2),
+            (3, "QP230", "Vennick Beacon", 2, 1)]
+    return table("L", "Quorl Marks", columns, rows)
+
+
+def limtext_tft():
+    columns = FEATURE_COLUMNS + [TILE_COLUMN, ("txt_id", "I", "1", "N", "Text")]
+    return table("L", "Quorl Limit Names", columns, [(1, "QT310", 1, 1), (2, "QT310", 2, 1)])
+
+
+def tile_qb_w():
+    """Tile QB/W, west of the tile line, lower-case files, first edition.
+
+    Faces: 2 the pilot ground's west half (a rectangle on the tile line);
+    in the anchorage frame, 3 the U-shaped part, 4 and 5 the two triangles
+    of its north-west corner square, 6 the wreck zone (the frame's hole,
+    bounded by loop edge 7 from node 5) and 7 the rock (loop edge 11 inside
+    face 3, the hole of face 3). Edge 3 is the cable, alone in face 1."""
+    name = "Quorl Limits Tile QB/W "
+    return {
+        "cnd": node_table(name + "Nodes", [
+            (1, 1, (-21.4, -38.64)), (2, 1, (-21.4, -38.68)), (3, 3, (-21.49, -38.62)),
+            (4, 3, (-21.46, -38.69)), (5, 4, (-21.46, -38.74)), (6, 4, (-21.46, -38.72)),
+            (7, 5, (-21.48, -38.72)), (8, 6, (-21.48, -38.74)), (9, 11, (-21.43, -38.765))]),
+        "edg": edge_table(name + "Edges", [
+            (1, 1, 2, 2, 1, 2, 2, [(-21.4, -38.64), (-21.4, -38.68)]),
+            (2, 1, 2, 1, 2, 1, 1, [(-21.4, -38.64), (-21.44, -38.64), (-21.44, -38.68),
+                                   (-21.4, -38.68)]),
+            (3, 3, 4, 1, 1, 3, 3, [(-21.49, -38.62), (-21.47, -38.66), (-21.46, -38.69)]),
+            (4, 5, 6, 3, 4, 10, 5, [(-21.46, -38.74), (-21.46, -38.72)]),
+            (5, 5, 7, 4, 5, 8, 6, [(-21.46, -38.74), (-21.48, -38.72)]),
+            (6, 5, 8, 5, 3, 9, 7, [(-21.46, -38.74), (-21.48, -38.74)]),
+            (7, 5, 5, 6, 3, 7, 4, [(-21.46, -38.74), (-21.44, -38.74), (-21.44, -38.76),
+                                   (-21.46, -38.76), (-21.46, -38.74)]),
+            (8, 6, 7, 1, 4, 9, 4, [(-21.46, -38.72), (-21.48, -38.72)]),
+            (9, 7, 8, 1, 5, 10, 5, [(-21.48, -38.72), (-21.48, -38.74)]),
+            (10, 6, 8, 3, 1, 6, 8, [(-21.46, -38.72), (-21.42, -38.72), (-21.42, -38.78),
+                                    (-21.48, -38.78), (-21.48, -38.74)]),
+            (11, 9, 9, 7, 3, 11, 11, [(-21.43, -38.765), (-21.425, -38.77), (-21.43, -38.775),
+                                      (-21.435, -38.77), (-21.43, -38.765)]),
+        ]),
+        "fac": face_table(name + "Faces", [1, 4, 5, 6, 7, 8, 10]),
+        "rng": ring_table(name + "Rings", [
+            (1, 8), (1, 2), (1, 3), (2, 2), (3, 10), (4, 4), (5, 9), (6, 7), (3, 11), (7, 11)]),
+        "end": entity_node_table(name + "Entity Nodes", [(1, 6, (-21.45, -38.75))]),
+        "txt": text_table(name + "Texts", [
+            (1, "TARROW ANCHORAGE", [(-21.49, -38.705), (-21.46, -38.705), (-21.46, -38.705),
+                                     (-21.43, -38.705)])]),
+    }
+
+
+def tile_qbe():
+    """Tile QBE, east of the tile line, upper-case files, later edition.
+
+    Faces: 2 the pilot ground's east half (on the tile line), 3 the spoil
+    ground, a pentagon sharing edge 1 with face 2. Edge 4 is the leading
+    line, alone in face 1."""
+    name = "Quorl Limits Tile QBE "
+    return {
+        "CND": node_table(name + "Nodes", [
+            (1, 1, (-21.36, -38.64)), (2, 1, (-21.36, -38.68)), (3, 4, (-21.38, -38.72)),
+            (4, 4, (-21.32, -38.78))], later=True),
+        "EDG": edge_table(name + "Edges", [
+            (1, 1, 2, 2, 3, 2, 3, [(-21.36, -38.64), (-21.36, -38.68)]),
+            (2, 1, 2, 1, 2, 3, 1, [(-21.36, -38.64), (-21.4, -38.64), (-21.4, -38.68),
+                                   (-21.36, -38.68)]),
+            (3, 1, 2, 3, 1, 1, 2, [(-21.36, -38.64), (-21.32, -38.64), (-21.31, -38.66),
+                                   (-21.32, -38.68), (-21.36, -38.68)]),
+            (4, 3, 4, 1, 1, 4, 4, [(-21.38, -38.72), (-21.32, -38.78)]),
+        ], later=True),
+        "FAC": face_table(name + "Faces", [1, 2, 4], later=True),
+        "RNG": ring_table(name + "Rings", [(1, 2), (2, 1), (1, 4), (3, 1)], later=True),
+        "END": entity_node_table(name + "Entity Nodes", [
+            (1, 1, (-21.38, -38.62)), (2, 3, (-21.34, -38.66))], later=True),
+        "TXT": text_table(name + "Texts", [(1, "Spoil Ground", [(-21.345, -38.665)])],
+                          later=True),
+    }
+
+
 # The snd coverage is big-endian: soundings as 3-D entity nodes (depth in
 # metres, a drying height negative), and survey marks in double precision.
 def snd_end():
@@ -327,7 +588,7 @@ def ctrlpnt_pft():
 def database():
     """Every file of the sample, by path relative to its folder."""
     lib = LIBRARY + "/"
-    return {
+    files = {
         "dht": dht(),
         "lat": lat(),
         lib + "lht": lht(),
@@ -343,7 +604,18 @@ def database():
         lib + "hyd/char.vdt": char_vdt(),
         lib + "snd/end": snd_end(),
         lib + "snd/ctrlpnt.pft": ctrlpnt_pft(),
+        lib + "hyd/fcs": hyd_fcs(),
+        lib + "lim/fcs": lim_fcs(),
+        lib + "lim/limarea.aft": limarea_aft(),
+        lib + "lim/limarea.ajt": limarea_ajt(),
+        lib + "lim/limline.lft": limline_lft(),
+        lib + "lim/limpnt.pft": limpnt_pft(),
+        lib + "lim/limtext.tft": limtext_tft(),
     }
+    files.update({lib + "tileref/" + name: data for name, data in tileref_files().items()})
+    files.update({lib + "lim/qb/w/" + name: data for name, data in tile_qb_w().items()})
+    files.update({lib + "lim/qbe/" + name: data for name, data in tile_qbe().items()})
+    return files
 
 
 def files_in(folder):

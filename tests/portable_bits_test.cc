@@ -45,6 +45,32 @@ TEST(PortableBits, RoundedProductShiftByHand) {
   }
 }
 
+TEST(PortableBits, FullProduct) {
+  for (auto product : {fullProductPortable, fullProduct}) {
+    uint64_t high, low;
+    product(~uint64_t(0), ~uint64_t(0), high, low);  // (2^64 - 1)^2 = 2^128 - 2^65 + 1
+    EXPECT_EQ(high, ~uint64_t(0) - 1);
+    EXPECT_EQ(low, 1u);
+    // (2^53 - 1) * 2^53 = (2^42 - 1) * 2^64 + 2^64 - 2^53
+    product((uint64_t(1) << 53) - 1, uint64_t(1) << 53, high, low);
+    EXPECT_EQ(high, (uint64_t(1) << 42) - 1);
+    EXPECT_EQ(low, ~uint64_t(0) << 53);
+    product(0xFFFFFFFFu, 0xFFFFFFFFu, high, low);
+    EXPECT_EQ(high, 0u);
+    EXPECT_EQ(low, 0xFFFFFFFE00000001ull);
+  }
+  std::mt19937_64 random(7);
+  for (int i = 0; i < 100000; ++i) {
+    const uint64_t a = random(), b = random() >> (i % 64);
+    uint64_t high, low, portableHigh, portableLow;
+    fullProduct(a, b, high, low);
+    fullProductPortable(a, b, portableHigh, portableLow);
+    ASSERT_EQ(portableHigh, high) << a << " * " << b;
+    ASSERT_EQ(portableLow, low) << a << " * " << b;
+    ASSERT_EQ(low, a * b);
+  }
+}
+
 TEST(PortableBits, MultiplyCarryByHand) {
   for (auto multiply : {multiplyCarryPortable, multiplyCarry}) {
     uint64_t f = uint64_t(1) << 63;  // one half

@@ -206,7 +206,7 @@ TEST(RowLoop, SampleTables) {
   } tables[] = {{"dht", -1, 1},
                 {"lat", 1, 1},
                 {"quorlbay/lht", 1, 1},
-                {"quorlbay/cat", 2, 2},
+                {"quorlbay/cat", 4, 4},
                 {"quorlbay/hyd/cnd", 5, 5},
                 {"quorlbay/hyd/edg", 6, 6},
                 {"quorlbay/hyd/edx", -1, -1},

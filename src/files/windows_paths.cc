@@ -44,3 +44,15 @@ std::FILE* openUtf8Path(const char* path) {
   // An empty name opens nothing, as with the narrow call.
   return wide.empty() ? nullptr : _wfopen(wide.c_str(), L"rb");
 }
+
+std::vector<std::string> utf8FolderEntries(const std::string& dir) {
+  std::vector<std::string> names;
+  const std::wstring pattern = wideFromUtf8(dir.c_str()) + L"\\*";
+  WIN32_FIND_DATAW entry;
+  HANDLE search = FindFirstFileW(pattern.c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do names.push_back(utf8FromWide(entry.cFileName));
+  while (FindNextFileW(search, &entry));
+  FindClose(search);
+  return names;
+}

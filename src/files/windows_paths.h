@@ -6,6 +6,8 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 // The words of the command line in UTF-8, in storage that lasts until the
 // process ends, ending in a null pointer like argv.
@@ -13,3 +15,7 @@ char** utf8Arguments(int argc, wchar_t** wideArgv);
 
 // Opens the file at a UTF-8 path for binary reading; nullptr when it cannot.
 std::FILE* openUtf8Path(const char* path);
+
+// The names, in UTF-8, of the entries of the folder at a UTF-8 path; none
+// where it cannot be listed.
+std::vector<std::string> utf8FolderEntries(const std::string& dir);

@@ -11,7 +11,9 @@ void TableCloser::operator()(Table* table) const {
   delete table;
 }
 
-TableHandle newTable() { return TableHandle(new Table()); }
+// Default-initialised: the buffers are not cleared, only the members that
+// say how much of them holds data.
+TableHandle newTable() { return TableHandle(new Table); }
 
 namespace {
 

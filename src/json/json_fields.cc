@@ -223,10 +223,6 @@ void writeTriplet(TableStream& table, HeldText* out, const JsonColumn& column) {
 
 }  // namespace
 
-bool isCoordinateType(char type) {
-  return type == 'C' || type == 'Z' || type == 'B' || type == 'Y';
-}
-
 JsonWriter jsonWriterForType(char type) {
   switch (type) {
     case 'T': return jsonText;

@@ -6,6 +6,7 @@
 
 #include "json/key_text.h"
 #include "output/held_text.h"
+#include "rows/field_values.h"
 #include "rows/table_stream.h"
 
 struct JsonColumn;
@@ -27,10 +28,6 @@ struct JsonColumn {
   int64_t* keyValue;
 };
 
-// The value a key column gives where it holds no number: an empty list, a
-// triplet without an id, or a column of another type.
-constexpr int64_t NULL_KEY = INT64_MIN;
-
 // The writer for a type letter of the header; nullptr for any other letter.
 JsonWriter jsonWriterForType(char type);
 
@@ -42,6 +39,3 @@ JsonWriter keyWriterForType(char type);
 // The GeoJSON geometry of a coordinate column (C, Z, B or Y): a Point, a
 // LineString, or null; nullptr for any other letter.
 JsonWriter geometryWriterForType(char type);
-
-// True for the letters of the coordinate columns, C, Z, B and Y.
-bool isCoordinateType(char type);

@@ -41,6 +41,7 @@ void prepareColumns(const Table& table, OutputFormat format, int geometry,
     first = false;
   }
   for (int k = 0; source != nullptr && k < source->keyColumns; ++k) {
+    if (source->keyColumn[k] < 0) continue;  // the table has no such column
     JsonColumn& column = jsonColumn[source->keyColumn[k]];
     column.write = keyWriterForType(table.header.column[source->keyColumn[k]].type[0]);
     column.keyValue = &keys[k];

@@ -38,10 +38,19 @@ void readFailedExit(const char* path) {
   endRun(EXIT_IO_FAILED);
 }
 
-void cutRowExit(int64_t row) {
-  if (standardOutputFailed()) writeFailedExit();
+void writeCutRow(int64_t row) {
   std::fprintf(stderr, "Not a valid VPF table file: its data ends inside row %" PRId64 "\n", row);
-  endRun(EXIT_INVALID_TABLE);
+}
+
+void writeMessageLine(const std::string& message) {
+  for (char c : message)
+    std::fputc(static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? '?' : c, stderr);
+  std::fputc('\n', stderr);
+}
+
+void layerFailedExit(const std::string& message) {
+  writeMessageLine(message);
+  endRun(EXIT_USAGE);
 }
 
 void outOfMemoryExit() {

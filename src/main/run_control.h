@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 enum ExitStatus {
   EXIT_DUMPED = 0,         // the table was dumped to its end
@@ -31,10 +32,17 @@ void writeBanner();
 [[noreturn]] void readFailedExit(const char* path);
 
 // Writes "Not a valid VPF table file: its data ends inside row N" to
-// standard error and ends with status 1: the JSON outputs' end for a table
-// whose data ends inside a row. When standard output failed, that failure
-// is the one reported.
-[[noreturn]] void cutRowExit(int64_t row);
+// standard error: the JSON outputs' last word on a table whose data ends
+// inside a row (the run then ends with status 1).
+void writeCutRow(int64_t row);
+
+// Writes message to standard error as one line: a control character (a
+// name read from a table may hold any byte) is written as '?'.
+void writeMessageLine(const std::string& message);
+
+// Writes message as one line to standard error and ends with status 3:
+// a table that a feature layer needs for every feature cannot be read.
+[[noreturn]] void layerFailedExit(const std::string& message);
 
 // Writes "out of memory" to standard error and ends with status 2: a row
 // too large to hold in memory until it is complete.

@@ -2,11 +2,14 @@
 
 #include <cinttypes>
 #include <cstdio>
+#include <memory>
+#include <new>
 
 #include "header/column_keys.h"
 #include "json/json_document.h"
 #include "json/json_rows.h"
 #include "main/command_line.h"
+#include "main/feature_drawing.h"
 #include "main/run_control.h"
 #include "output/held_text.h"
 #include "output/output_stream.h"
@@ -21,10 +24,16 @@ void writeData(Table& table, const char* path, OutputFormat format) {
   makeColumnKeys(table);
 
   heldTextExhausted = outOfMemoryExit;
+  std::set_new_handler(outOfMemoryExit);
+  // A feature table's features get their geometry from the primitives of
+  // its coverage: the tables every feature needs are read first.
+  std::unique_ptr<LayerDrawing> drawing(new LayerDrawing());
+  const GeometrySource* geometry =
+      format == FORMAT_GEOJSON ? openLayerDrawing(*drawing, path, table) : nullptr;
   startDocument(jsonText, format, table);
   // -l 2147483647, the default here, has no end: every row is written.
   const JsonRows rows =
-      writeJsonRows(table, format, firstRec, lastRec == INT32_MAX ? INT64_MAX : lastRec, nullptr);
+      writeJsonRows(table, format, firstRec, lastRec == INT32_MAX ? INT64_MAX : lastRec, geometry);
   // The document is closed after the last complete row, however the rows
   // ended, so that what was written is valid JSON.
   endDocument(jsonText, format, rows.written, rows.records);
@@ -32,7 +41,11 @@ void writeData(Table& table, const char* path, OutputFormat format) {
 
   if (readFailed(table.stream)) readFailedExit(path);
   if (standardOutputFailed()) writeFailedExit();
-  if (rows.cutRow > 0) cutRowExit(rows.cutRow);
-  std::fprintf(stderr, "%" PRId64 " Records processed\n", rows.records);
-  endRun(EXIT_DUMPED);
+  if (rows.cutRow > 0)
+    writeCutRow(rows.cutRow);
+  else
+    std::fprintf(stderr, "%" PRId64 " Records processed\n", rows.records);
+  // The features that could not be drawn have the last word.
+  const bool missing = reportMissingGeometry(*drawing);
+  endRun(rows.cutRow > 0 || missing ? EXIT_INVALID_TABLE : EXIT_DUMPED);
 }

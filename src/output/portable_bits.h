@@ -91,6 +91,26 @@ inline uint64_t multiplyCarry(uint64_t& f, uint32_t b) {
 #endif
 }
 
+// The 128-bit product a * b, in two 64-bit halves: the exact sums of the
+// joins' geometry take products of two 53-bit mantissas this way.
+inline void fullProductPortable(uint64_t a, uint64_t b, uint64_t& high, uint64_t& low) {
+  const uint64_t a0 = a & 0xFFFFFFFFu, a1 = a >> 32, b0 = b & 0xFFFFFFFFu, b1 = b >> 32;
+  const uint64_t p00 = a0 * b0, p01 = a0 * b1, p10 = a1 * b0, p11 = a1 * b1;
+  const uint64_t middle = (p00 >> 32) + (p01 & 0xFFFFFFFFu) + (p10 & 0xFFFFFFFFu);
+  low = (middle << 32) | (p00 & 0xFFFFFFFFu);
+  high = p11 + (p01 >> 32) + (p10 >> 32) + (middle >> 32);
+}
+
+inline void fullProduct(uint64_t a, uint64_t b, uint64_t& high, uint64_t& low) {
+#ifdef QUORL_HAVE_INT128
+  const unsigned __int128 p = static_cast<unsigned __int128>(a) * b;
+  high = static_cast<uint64_t>(p >> 64);
+  low = static_cast<uint64_t>(p);
+#else
+  fullProductPortable(a, b, high, low);
+#endif
+}
+
 // kFirstLanes[k]: k bytes of 0xFF, then zeros. Loaded as a word or vector,
 // it keeps the lanes of the first k bytes in memory whatever the host's
 // byte order.

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "rows/table_stream.h"
 
@@ -14,6 +15,18 @@ void readBytes(TableStream& table, int n, unsigned char* buffer);
 // order, read byte by byte; zero when its last byte is missing.
 uint64_t readUnsignedSlowly(TableStream& table, int width);
 
+// The width-byte value stored at bytes, in the given byte order.
+template <int width>
+inline uint64_t decodeUnsigned(const unsigned char* bytes, bool bigEndian) {
+  uint64_t value = 0;
+  if (bigEndian) {
+    for (int i = 0; i < width; ++i) value = value << 8 | bytes[i];
+  } else {
+    for (int i = width - 1; i >= 0; --i) value = value << 8 | bytes[i];
+  }
+  return value;
+}
+
 // The same, taken straight from the buffer when it holds the whole value.
 template <int width>
 inline uint64_t readUnsigned(TableStream& table) {
@@ -21,13 +34,7 @@ inline uint64_t readUnsigned(TableStream& table) {
   const unsigned char* bytes = table.next;
   table.next += width;
   table.readStatus = 1;
-  uint64_t value = 0;
-  if (table.swapBytes) {
-    for (int i = 0; i < width; ++i) value = value << 8 | bytes[i];
-  } else {
-    for (int i = width - 1; i >= 0; --i) value = value << 8 | bytes[i];
-  }
-  return value;
+  return decodeUnsigned<width>(bytes, table.swapBytes);
 }
 
 inline int16_t readShort(TableStream& table) {
@@ -48,6 +55,29 @@ inline double readDouble(TableStream& table) {
   double value;
   std::memcpy(&value, &bits, sizeof value);
   return value;
+}
+
+// Reads n floats (Component float or double) into values: at once where
+// the buffer holds them all, else one by one. readStatus as for each read.
+template <typename Component>
+inline void readComponents(TableStream& table, size_t n, Component* values) {
+  constexpr int width = sizeof(Component);
+  using Bits = typename std::conditional<width == 4, uint32_t, uint64_t>::type;
+  if (static_cast<size_t>(table.end - table.next) >= n * width) {
+    const unsigned char* bytes = table.next;
+    for (size_t i = 0; i < n; ++i, bytes += width) {
+      const Bits bits = static_cast<Bits>(decodeUnsigned<width>(bytes, table.swapBytes));
+      std::memcpy(&values[i], &bits, width);
+    }
+    table.next = bytes;
+    table.readStatus = 1;
+    return;
+  }
+  for (size_t i = 0; i < n; ++i) {
+    const Bits bits = static_cast<Bits>(readUnsigned<width>(table));
+    std::memcpy(&values[i], &bits, width);
+    if (table.readStatus != 1) values[i] = 0;
+  }
 }
 
 // Takes count values of width bytes without decoding them, leaving the

@@ -13,13 +13,17 @@ compared byte for byte. The structured outputs run as `[runner] tool
 standard output by parsed value (the same structure, keys in the same
 order, equal strings and integers, each float the same bits at its width
 and written with the fewest significant digits that read back to it) and
-by its layout (LF only, one row or feature a line).
+by its layout (LF only, one row or feature a line). A feature layer's
+geometry drawn from several faces is compared as a set of polygons, each
+outer ring up to where it starts and its holes as a set; every polygon
+ring written must be closed and oriented as RFC 7946 asks.
 
 With --manifest, every file listed in DIR/MANIFEST.tsv is checked, and
 each run must also give what the manifest's `fields` column says: 6 fields
 dump in both editions, 7 or mixed:6/7 are rejected in the first edition and
 dump in the later one (-e 2407), and a file that is not a table is rejected
-in both. --decoder-only checks the decoder against those expectations
+in both; with -o geojson, every feature of a feature table must be
+drawn. --decoder-only checks the decoder against those expectations
 alone, and its own JSON text against its values.
 
 The environment variables QUORL_TOOL, QUORL_TOOL_RUNNER and
@@ -38,8 +42,10 @@ import csv
 import functools
 import json
 import math
+import operator
 import os
 import re
+import struct
 import subprocess
 import sys
 import tempfile
@@ -51,7 +57,8 @@ sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from decode_table import (FORMATS, NOT_A_TABLE, Single, decode_table,  # noqa: E402
                           decode_values, expected_output, json_text, number_json,
-                          shortest_text, single_from_text, structured_text)
+                          output_decoded, shortest_text, single_from_text, structured_text)
+from feature_layers import Dissolved  # noqa: E402
 
 SKIPPED = 77
 EDITIONS = {"first": False, "2407": True}
@@ -60,6 +67,9 @@ SHOWN_FAILURES = 10
 # Real tables that end inside a row: the structured outputs stop before
 # that row (status 1) where the dump shows it as its extra last row.
 ENDS_INSIDE_ROW = {"vmap2/texash/tileref/tileref.aft": 2}  # one stray byte after row 1
+
+# The last line of standard error where a feature layer left features undrawn.
+NO_GEOMETRY = re.compile(rb"\d+ features? ha(s|ve) no geometry; the first, row \d+: ")
 
 
 def read_manifest(folder):
@@ -232,6 +242,8 @@ def shown(value, limit=80):
 def difference(tool, expected):
     """None where the tool's parsed value is the expected one, else the
     problem and the path to it as a list of parts, innermost first."""
+    if isinstance(expected, Dissolved):
+        return dissolved_difference(tool, expected)
     if isinstance(expected, float):
         if isinstance(tool, NumberText):
             problem = number_problem(tool, expected)
@@ -268,6 +280,186 @@ def difference(tool, expected):
     return "tool %s, decoder %s" % (shown(tool), shown(expected)), []
 
 
+# --- Feature geometries ---------------------------------------------------------
+#
+# A union of faces may list its polygons and their holes in any order and
+# start each ring anywhere: such geometries are compared as sets, each
+# position by its bits at its width. Every polygon ring written must be
+# closed and oriented as RFC 7946 asks (outer rings counterclockwise,
+# holes clockwise), by its exact signed area.
+
+
+class Malformed(Exception):
+    """A geometry's coordinates are not those of its type."""
+
+
+def number_value(number, single):
+    """A number of the tool's JSON (NumberText) or of the decoder's values,
+    as the float it stands for at its width."""
+    if isinstance(number, NumberText):
+        return reading(number, single)[0]
+    if isinstance(number, float):
+        return number
+    raise Malformed("%s is not a number" % shown(number))
+
+
+def digits_problem(number, single):
+    """Where a number of the tool's is not written with the fewest digits."""
+    if isinstance(number, NumberText):
+        value, fewest = reading(number, single)
+        if not fewest and number != number_json(Single(value) if single else value):
+            return "%s is not written with the fewest digits (%s)" % (
+                number, number_json(Single(value) if single else value))
+    return None
+
+
+def position_key(position, single):
+    """A position as the bytes of its components at 64 bits (a 32-bit
+    value is exact there): equal keys are equal bits."""
+    if not isinstance(position, list) or len(position) not in (2, 3):
+        raise Malformed("%s is not a position" % shown(position))
+    return struct.pack("<%dd" % len(position), *(number_value(n, single) for n in position))
+
+
+def ring_key(ring, single):
+    """A closed ring the same wherever it starts: its positions but the
+    last, rotated to start at the least one (the least such rotation)."""
+    if not isinstance(ring, list) or len(ring) < 2:
+        raise Malformed("%s is not a ring" % shown(ring))
+    keys = [position_key(p, single) for p in ring]
+    if keys[0] != keys[-1]:
+        return ("not closed",) + tuple(keys)
+    keys.pop()
+    least = min(keys)
+    return min(tuple(keys[i:] + keys[:i]) for i, key in enumerate(keys) if key == least)
+
+
+def polygon_keys(geometry, single):
+    """The polygons of a Polygon or MultiPolygon's coordinates, each as its
+    outer ring's key and its holes' keys (sorted): sorted, as a multiset."""
+    kind, value = geometry
+    if not isinstance(value, list):
+        raise Malformed("the coordinates are not an array")
+    polygons = [value] if kind == "Polygon" else value
+    keys = []
+    for polygon in polygons:
+        if not isinstance(polygon, list) or not polygon:
+            raise Malformed("%s is not a polygon" % shown(polygon))
+        keys.append((ring_key(polygon[0], single),
+                     tuple(sorted(ring_key(ring, single) for ring in polygon[1:]))))
+    return sorted(keys)
+
+
+def geometry_fields(geometry):
+    """(type, coordinates) of a parsed or expected geometry, else None."""
+    if isinstance(geometry, Pairs) and [k for k, _ in geometry] == ["type", "coordinates"]:
+        return geometry[0][1], geometry[1][1]
+    if isinstance(geometry, dict) and list(geometry) == ["type", "coordinates"]:
+        return geometry["type"], geometry["coordinates"]
+    return None
+
+
+def numbers(value):
+    """Every number of nested arrays, in order."""
+    if isinstance(value, list):
+        for item in value:
+            yield from numbers(item)
+    else:
+        yield value
+
+
+def first_number(value):
+    """The first number of nested arrays (None where there is none)."""
+    while isinstance(value, list) and value:
+        value = value[0]
+    return value
+
+
+def dissolved_difference(tool, expected):
+    """A union of faces: the same type, and the same polygons as sets."""
+    fields = geometry_fields(tool)
+    if fields is None or type(fields[0]) is not str:
+        return "tool %s, decoder a %s" % (shown(tool), expected["type"]), []
+    if fields[0] != expected["type"]:
+        return "tool %s, decoder %s" % (fields[0], expected["type"]), [".type"]
+    single = isinstance(first_number(expected["coordinates"]), Single)
+    try:
+        mine = polygon_keys(fields, single)
+    except Malformed as e:
+        return str(e), [".coordinates"]
+    digits = next(filter(None, (digits_problem(n, single) for n in numbers(fields[1]))), None)
+    if digits:
+        return digits, [".coordinates"]
+    theirs = polygon_keys(geometry_fields(expected), single)
+    if mine == theirs:
+        return None
+    if len(mine) != len(theirs):
+        problem = "tool has %d polygons, decoder %d" % (len(mine), len(theirs))
+    else:
+        missing = [key for key in theirs if key not in mine]
+        problem = "as sets of polygons, the decoder's with the outer ring of %d positions " \
+            "from %s and %d holes is not the tool's" % (
+                len(missing[0][0]), shown_key(missing[0][0], single), len(missing[0][1]))
+    return problem, [".coordinates"]
+
+
+def shown_key(key, single):
+    """A ring key's least position, as the report shows it."""
+    position = key[1] if key[0] == "not closed" else key[0]
+    values = struct.unpack("<%dd" % (len(position) // 8), position)
+    return shown([Single(v) if single else v for v in values])
+
+
+def ring_problems(features, expected):
+    """Polygon rings (of the tool's parsed features, or of the decoder's
+    values where the tool wrote the same text) that are not closed or not
+    in RFC 7946 orientation, each with its path."""
+    problems = []
+    for index, feature in enumerate(features):
+        geometry = dict(feature).get("geometry") if isinstance(feature, Pairs) else \
+            feature.get("geometry")
+        fields = geometry_fields(geometry)
+        if fields is None or fields[0] not in ("Polygon", "MultiPolygon") or \
+                not isinstance(fields[1], list):
+            continue
+        wanted = expected[index].get("geometry") if index < len(expected) else None
+        single = isinstance(first_number(wanted and wanted.get("coordinates")), Single)
+        polygons = [fields[1]] if fields[0] == "Polygon" else fields[1]
+        for p, polygon in enumerate(polygons):
+            for r, ring in enumerate(polygon if isinstance(polygon, list) else []):
+                where = "features[%d].geometry.coordinates%s[%d]" % (
+                    index, "" if fields[0] == "Polygon" else "[%d]" % p, r)
+                problem = orientation_problem(ring, single, r == 0)
+                if problem:
+                    problems.append("%s: %s" % (where, problem))
+    return problems
+
+
+def orientation_problem(ring, single, outer):
+    """What is wrong with a ring: not closed, or walked the wrong way round
+    (by its exact signed area; a ring of zero area is either)."""
+    try:
+        xs, ys = ([p[i] for p in ring] for i in (0, 1))
+        if not all(type(v) in (float, Single) for v in xs + ys):  # the tool's text
+            xs, ys = ([number_value(v, single) for v in part] for part in (xs, ys))
+        ratios = [v.as_integer_ratio() for v in xs], [v.as_integer_ratio() for v in ys]
+    except (Malformed, TypeError, IndexError, KeyError) as e:
+        return "not a ring: %s" % (e or "a position has fewer than two numbers")
+    except (OverflowError, ValueError):
+        return "a position is not finite"
+    if len(xs) < 4 or xs[0] != xs[-1] or ys[0] != ys[-1]:
+        return "the ring is not closed (%d positions, the first %s, the last %s)" % (
+            len(xs), shown(ring[0]) if ring else "none", shown(ring[-1]) if ring else "none")
+    scale = max(d for part in ratios for _, d in part)
+    x, y = ([n * (scale // d) for n, d in part] for part in ratios)
+    area = sum(map(operator.mul, x, y[1:])) - sum(map(operator.mul, x[1:], y))
+    if outer and area < 0:
+        return "the outer ring is clockwise (RFC 7946: counterclockwise)"
+    if not outer and area > 0:
+        return "the hole is counterclockwise (RFC 7946: clockwise)"
+    return None
+
+
 def value_problem(fmt, out, expected):
     """Where the tool's standard output differs by value from the expected
     output (jsonl: a list of rows, one a line), or None."""
@@ -285,6 +477,10 @@ def value_problem(fmt, out, expected):
             tool = parse_json(text)
     except ValueError as e:
         return "stdout is not %s: %s" % ("one JSON object a line" if fmt == "jsonl" else "JSON", e)
+    if fmt == "geojson" and isinstance(tool, Pairs) and dict(tool).get("features"):
+        rings = ring_problems(dict(tool)["features"], expected["features"])
+        if rings:
+            return "stdout " + rings[0]
     found = difference(tool, expected)
     if not found:
         return None
@@ -362,6 +558,9 @@ def expectation_problems(who, result, expectation, edition, fmt):
     """What is wrong with a run's result against the manifest's expectation."""
     out, err, status = result
     dumps_in, ends_inside = expectation
+    last_line = err.rstrip(b"\n").rsplit(b"\n", 1)[-1]
+    if fmt == "geojson" and NO_GEOMETRY.match(last_line):
+        return ["%s: expected every feature drawn, stderr ends %r" % (who, last_line)]
     if dumps_in is not None and edition in dumps_in:
         if fmt != "dcw" and ends_inside:
             ending = b"Not a valid VPF table file: its data ends inside row %d\n" % ends_inside
@@ -393,7 +592,7 @@ def dump_problems(tool, expected, crlf):
     return problems
 
 
-def structured_problems(fmt, tool, expected, crlf):
+def structured_problems(fmt, tool, expected, crlf, check_rings=True):
     """A structured output: status and standard error byte for byte;
     standard output the decoder's text, or else the same by value and
     layout (the tool may escape strings or write numbers otherwise)."""
@@ -409,6 +608,9 @@ def structured_problems(fmt, tool, expected, crlf):
         problems.append("status: tool %d, decoder %d" % (status, decoded.status))
     if out != text:
         problems += text_problems(fmt, out, decoded)
+    elif decoded.layer is not None and check_rings:  # the same text: the same rings
+        features = [{"geometry": geometry} for geometry in decoded.layer.geometries]
+        problems += ["stdout " + p for p in ring_problems(features, features)[:1]]
     return problems
 
 
@@ -431,13 +633,18 @@ def same_table(a, b):
 def decoder_results(path, edition, formats, previous):
     """The decoder's outputs of a table in one edition: the dump as
     (stdout, stderr, status) and for each structured format (text,
-    Decoded); those of the previous edition where it read the same."""
+    Decoded: for -o geojson on a feature table its own, with the layer);
+    those of the previous edition where it read the same."""
     later = EDITIONS[edition]
     decoded = decode_values(path, later) if set(formats) - {"dcw"} else None
     if previous and same_table(previous[1], decoded):
         return previous, True
     dump = decode_table(path, later) if "dcw" in formats else None
-    texts = {fmt: (structured_text(decoded, fmt), decoded) for fmt in formats if fmt != "dcw"}
+    texts = {}
+    for fmt in formats:
+        if fmt != "dcw":
+            written = output_decoded(decoded, path, fmt)
+            texts[fmt] = (structured_text(written, fmt), written)
     return (dump, decoded, texts), False
 
 
@@ -452,9 +659,10 @@ def check_table(entry, commands, editions, formats, crlf):
     previous = None
     for edition in editions:
         previous, shared = decoder_results(path, edition, formats, previous)
-        dump, decoded, texts = previous
+        dump, _, texts = previous
         for fmt in formats:
             expected = dump if fmt == "dcw" else texts[fmt]
+            decoded = None if fmt == "dcw" else expected[1]
             result = dump if fmt == "dcw" else (expected[0], decoded.err, decoded.status)
             problems = []
             if expectation:
@@ -468,7 +676,7 @@ def check_table(entry, commands, editions, formats, crlf):
                 if fmt == "dcw":
                     problems += dump_problems(tool, expected, crlf)
                 else:
-                    problems += structured_problems(fmt, tool, expected, crlf)
+                    problems += structured_problems(fmt, tool, expected, crlf, not shared)
                     if reference_command:
                         reference, retried = run_tool(
                             tool_arguments(reference_command, path, edition, fmt))
@@ -479,7 +687,7 @@ def check_table(entry, commands, editions, formats, crlf):
                     err = tool[1].replace(b"\r\n", b"\n") if crlf else tool[1]
                     problems += expectation_problems("tool", (tool[0], err, tool[2]), expectation,
                                                      edition, fmt)
-            results.append((edition, fmt, outcome(result), problems))
+            results.append((edition, fmt, outcome(result), problems, drawn(decoded)))
     return path, results, retries
 
 
@@ -492,6 +700,14 @@ def same_bytes_problems(out, reference):
     return ["stdout is not the same bytes as the --tool build's from byte %d: %s, not %s "
             "(JSON is the same on every host)" % (at, shown_line(out[at:at + 40], 60),
                                                    shown_line(reference[at:at + 40], 60))]
+
+
+def drawn(decoded):
+    """(features drawn, features) of a feature layer, else None."""
+    if decoded is None or decoded.layer is None:
+        return None
+    geometries = decoded.layer.geometries
+    return sum(geometry is not None for geometry in geometries), len(geometries)
 
 
 def outcome(result):
@@ -559,20 +775,22 @@ def main():
     started = time.monotonic()
     failures = []
     outcomes = {}
+    layers = []
     retries = 0
     # Processes, not threads: the decoder's Python takes a core of its own.
     # Twice as many as cores: a tool run under wine waits on wine's server
     # as much as it computes (the realdata check takes 69 s there, not 98).
     check = functools.partial(check_table, commands=commands, editions=args.editions,
                               formats=args.formats, crlf=args.crlf)
-    # The biggest tables first, so that no worker is left with one at the end.
-    order = sorted(entries, key=lambda entry: -size_of(entry[0]))
     with concurrent.futures.ProcessPoolExecutor(max_workers=2 * (os.cpu_count() or 1)) as pool:
-        done = dict(zip((path for path, _ in order), pool.map(check, order)))
+        done = {result[0]: result for results in pool.map(
+            functools.partial(check_group, check), coverage_groups(entries)) for result in results}
         for (path, expectation), (_, results, retried) in ((e, done[e[0]]) for e in entries):
             retries += retried
             not_a_table = expectation is not None and expectation[0] is None
-            for edition, fmt, result, problems in results:
+            for edition, fmt, result, problems, layer in results:
+                if layer:
+                    layers.append(layer)
                 key = ("other file" if not_a_table else "table", result)
                 outcomes[key] = outcomes.get(key, 0) + 1
                 if problems:
@@ -588,8 +806,52 @@ def main():
     if retries:
         print("%d run%s of the tool wrote nothing and failed: tried again"
               % (retries, "s" if retries > 1 else ""))
-    print(summary(entries, args, outcomes, failures, seconds))
+    print(summary(entries, args, outcomes, failures, seconds, layers))
     return 1 if failures else 0
+
+
+def check_group(check, group):
+    """Checks a group of entries in one worker, in order."""
+    return [check(entry) for entry in group]
+
+
+# What the runs of one file cost beside its size, as so many bytes: the
+# tool's eight runs weigh most under an emulator.
+FILE_WEIGHT = 64 << 10
+
+
+def coverage_groups(entries):
+    """The entries in the groups that one worker checks, the heaviest first
+    so that no worker is left with one at the end: the tables of one
+    coverage together, the biggest first (a feature layer then finds the
+    texts of its primitives' numbers worked out), every other file alone."""
+    groups = {}
+    for entry in entries:
+        groups.setdefault(coverage_of(entry[0]) or entry[0], []).append(entry)
+    for group in groups.values():
+        group.sort(key=lambda entry: -size_of(entry[0]))
+    return sorted(groups.values(),
+                  key=lambda group: -sum(size_of(path) + FILE_WEIGHT for path, _ in group))
+
+
+@functools.lru_cache(maxsize=None)
+def entries_of(folder):
+    """The lower-case names in a folder (none where it cannot be listed)."""
+    try:
+        return frozenset(name.lower() for name in os.listdir(folder))
+    except OSError:
+        return frozenset()
+
+
+def coverage_of(path):
+    """The coverage a table belongs to: the nearest folder above it that
+    holds an fcs, or None."""
+    folder = os.path.dirname(os.path.abspath(path))
+    while "fcs" not in entries_of(folder):
+        if os.path.dirname(folder) == folder:
+            return None
+        folder = os.path.dirname(folder)
+    return folder
 
 
 def size_of(path):
@@ -603,9 +865,10 @@ def counted(n, word):
     return "%d %s%s" % (n, word, "" if n == 1 else "s")
 
 
-def summary(entries, args, outcomes, failures, seconds):
+def summary(entries, args, outcomes, failures, seconds, layers):
     """One line: how many tables and runs, how many dumped, rejected and
-    cut short (by the decoder's outcome), how long it took."""
+    cut short (by the decoder's outcome), how many features the decoder
+    drew in feature layers, how long it took."""
     tables = sum(1 for _, expectation in entries
                  if not (expectation is not None and expectation[0] is None))
     others = len(entries) - tables
@@ -624,6 +887,10 @@ def summary(entries, args, outcomes, failures, seconds):
         line += "; %s not a table: rejected in %d of %s" % (
             counted(others, "file"), outcomes.get(("other file", "rejected"), 0),
             counted(runs - table_runs, "run"))
+    if layers:
+        line += "; %s: %d of %s drawn" % (
+            counted(len(layers), "feature layer run"), sum(n for n, _ in layers),
+            counted(sum(total for _, total in layers), "feature"))
     return line + "; %.1f s" % seconds
 
 

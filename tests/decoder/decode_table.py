@@ -8,10 +8,13 @@ writes to standard output and standard error what
 or geojson: `QuorlDCW [-e 2407] -o FORMAT PATH`), and exits with the
 tool's status. The dump is the same to the byte; the JSON is the same by
 value (the same structure, keys, strings and numbers, each float with as
-few significant digits as read back to it) and in its line layout. As a
-module, decode_table(path, later_edition, fmt) returns the same as (stdout
-bytes, stderr bytes, status); decode_values(path, later_edition) gives the
-rows as Python values and expected_output(decoded, fmt) the JSON ones.
+few significant digits as read back to it) and in its line layout. With
+-o geojson a feature table's features are drawn from its coverage
+(feature_layers.py). As a module, decode_table(path, later_edition, fmt)
+returns the same as (stdout bytes, stderr bytes, status);
+decode_values(path, later_edition) gives the rows as Python values,
+output_decoded(decoded, path, fmt) what a format writes of them (a
+feature layer) and expected_output(decoded, fmt) the JSON values.
 
 It is written in another language and in another shape than the tool
 (a position over the whole file in memory, the header read with a small
@@ -22,6 +25,7 @@ Standard library only.
 
 import argparse
 import array
+import copy
 import decimal
 import json
 import math
@@ -621,6 +625,28 @@ class Decoded:
         self.cut_row = cut_row
         self.texts = None  # each row's column texts, once worked out
         self.row_lines = None  # each row's object text
+        self.layer = None  # a feature table's drawn features (-o geojson)
+
+
+def output_decoded(decoded, path, fmt):
+    """The Decoded that -o fmt writes from a table read by decode_values:
+    for -o geojson on a feature table its own, with the features drawn
+    from the coverage (a layer) and its own standard error and status;
+    else decoded itself."""
+    if fmt != "geojson" or decoded.header is None:
+        return decoded
+    import feature_layers  # it reads its tables with this module's reader
+    if feature_layers.feature_kind(path) is None:
+        return decoded
+    try:
+        layer = feature_layers.draw_layer(decoded, path)
+    except feature_layers.LayerTrouble as trouble:
+        return Decoded(3, BANNER + trouble.args[0] + b"\n")
+    drawn = copy.copy(decoded)
+    drawn.layer = layer
+    drawn.err = decoded.err + layer.last_line()
+    drawn.status = max(decoded.status, 1 if layer.undrawn else 0)
+    return drawn
 
 
 def column_keys(definitions):
@@ -731,6 +757,12 @@ def expected_output(decoded, fmt):
     kinds = [(d[1], count) for d, (_, count) in zip(header.definitions, header.columns)]
     rows = [[json_value(raw, letter, count) for raw, (letter, count) in zip(row, kinds)]
             for row in decoded.rows]
+    if fmt == "geojson" and decoded.layer:
+        return {"type": "FeatureCollection", "features": [
+            {"type": "Feature", "id": number, "geometry": geometry,
+             "properties": layer_properties(decoded, row, string)}
+            for number, (row, geometry, string) in enumerate(zip(
+                rows, decoded.layer.geometries, layer_strings(decoded)), 1)]}
     if fmt == "geojson":
         where = geometry_column(decoded)
         features = [{"type": "Feature", "id": number,
@@ -748,6 +780,28 @@ def expected_output(decoded, fmt):
             "byteOrder": "big" if decoded.big_endian else "little",
             "columns": [column_object(d, k) for d, k in zip(header.definitions, decoded.keys)],
             "rows": rows, "records": len(rows)}
+
+
+def layer_properties(decoded, row, string):
+    """A drawn feature's properties: every column, and for a text feature
+    its text's string last (keyed as a further column named string)."""
+    properties = dict(zip(decoded.keys, row))
+    if decoded.layer.strings is not None:
+        properties[string_key(decoded.keys)] = string
+    return properties
+
+
+def layer_strings(decoded):
+    """Each feature's text string (None for features other than texts)."""
+    strings = decoded.layer.strings
+    return strings if strings is not None else [None] * len(decoded.rows)
+
+
+def string_key(keys):
+    """string, or where a column already has that key, string#N by the
+    rule of repeated names."""
+    taken = sum(1 for key in keys if key == "string" or key.startswith("string#"))
+    return "string" if not taken else "string#%d" % (taken + 1)
 
 
 # --- Number text --------------------------------------------------------------
@@ -941,8 +995,41 @@ def geometry_text(decoded, row, text, where):
     return '{"type":"Point","coordinates":%s}' % (text if count == 1 else text[1:-1])
 
 
+def layer_texts(decoded, texts):
+    """The GeoJSON features of a feature table, one text a row."""
+    prefixes = key_prefixes(decoded.keys)
+    layer = decoded.layer
+    if layer.strings is not None:
+        prefixes = prefixes + key_prefixes([string_key(decoded.keys)])
+        texts = [row_text + [json_text(string)] for row_text, string in zip(texts, layer.strings)]
+    return ['{"type":"Feature","id":%d,"geometry":%s,"properties":%s}'
+            % (number, geometry_json(geometry), object_text(prefixes, row_text))
+            for number, (geometry, row_text) in enumerate(zip(layer.geometries, texts), 1)]
+
+
+def geometry_json(value):
+    """A drawn geometry as JSON text; the numbers of each list of positions
+    (one table's, of one width) are taken in bulk by their bit patterns."""
+    if isinstance(value, dict):
+        return "{" + ",".join('"%s":%s' % (k, geometry_json(v)) for k, v in value.items()) + "}"
+    if not isinstance(value, list):
+        return json_text(value)
+    if value and isinstance(value[0], list) and value[0] and isinstance(value[0][0], float):
+        width = len(value[0])
+        code = "f" if isinstance(value[0][0], Single) else "d"
+        if all(len(p) == width and all(isinstance(v, Single) == (code == "f") for v in p)
+               for p in value):
+            parts = iter(float_texts([v for p in value for v in p], code))
+            return "[[" + "],[".join(map(",".join, zip(*[parts] * width))) + "]]"
+    if value and isinstance(value[0], float):
+        return "[" + ",".join(json_text(v) for v in value) + "]"
+    return "[" + ",".join(map(geometry_json, value)) + "]"
+
+
 def feature_texts(decoded, texts):
     """The GeoJSON features, one text a row."""
+    if decoded.layer:
+        return layer_texts(decoded, texts)
     where = geometry_column(decoded)
     prefixes = key_prefixes(decoded.keys)
     features = []
@@ -1013,7 +1100,7 @@ def decode_table(path, later_edition=False, fmt="dcw"):
     """What the tool writes for the table at path with -o fmt (dcw, json,
     jsonl or geojson): (stdout, stderr, status)."""
     if fmt != "dcw":
-        decoded = decode_values(path, later_edition)
+        decoded = output_decoded(decode_values(path, later_edition), path, fmt)
         return structured_text(decoded, fmt), decoded.err, decoded.status
     err = bytearray(BANNER)
     raw_path = os.fsencode(path)
@@ -1054,4 +1141,6 @@ def main():
 
 
 if __name__ == "__main__":
+    # feature_layers imports this module by its name: let it find this run's.
+    sys.modules.setdefault("decode_table", sys.modules[__name__])
     sys.exit(main())
