@@ -123,21 +123,6 @@ inline void writeTextBytes(TableStream& table, HeldText* out, int64_t n, const K
   table.next += n;
 }
 
-// A K component of the given size code: absent, 1 byte unsigned, 2 or 4
-// bytes; a missing byte cuts the row.
-int32_t readTripletPart(TableStream& table, int size) {
-  switch (size) {
-    case 1: {
-      const int c = readChar(table);
-      if (c == EOF) table.readStatus = 0;
-      return c;
-    }
-    case 2: return readShort(table);
-    case 3: return readLong(table);
-    default: return 0;
-  }
-}
-
 void jsonText(TableStream& table, HeldText* out, const JsonColumn& column) {
   const int32_t n = listLength(table, column.count, 1);
   if (n >= 0) writeTextBytes(table, out, n, column.key);

@@ -100,8 +100,10 @@ inline void copyBytes(TableStream& table, OutputStream& out, int64_t n) {
   endLine(out, p + n + 1);
 }
 
-// A K component of the given size code: absent, 1 byte unsigned, 2 or 4 bytes.
-int32_t readTripletPart(TableStream& table, int size) {
+// A K component of the given size code: absent, 1 byte unsigned, 2 or 4
+// bytes. Unlike the JSON outputs' readTripletPart, a missing byte is read
+// as the dump reads it: a byte 0xFF, readStatus untouched.
+int32_t dumpTripletPart(TableStream& table, int size) {
   switch (size) {
     case 1: return static_cast<unsigned char>(readChar(table));
     case 2: return readShort(table);
@@ -180,7 +182,7 @@ void dumpNull(TableStream&, OutputStream& out, int32_t) { putChar(out, '\n'); }
 void dumpTriplet(TableStream& table, OutputStream& out, int32_t) {
   int type = static_cast<unsigned char>(readChar(table));
   int32_t part[3];
-  for (int i = 0; i < 3; ++i) part[i] = readTripletPart(table, (type >> (6 - 2 * i)) & 3);
+  for (int i = 0; i < 3; ++i) part[i] = dumpTripletPart(table, (type >> (6 - 2 * i)) & 3);
   if (discards(out)) return;
   char* p = beginLine(out);
   for (int i = 0; i < 3; ++i) {

@@ -20,34 +20,6 @@ int elementWidth(char type) {
   }
 }
 
-// The number of elements of a list: the column's count, or the count read
-// from the data when the column says "*"; a negative count gives none. -1
-// when the row is cut: the count could not be read, or the data is known
-// to hold fewer bytes than the elements need.
-int32_t listLength(TableStream& table, int32_t count, int width) {
-  int32_t n = count < 0 ? readLong(table) : count;
-  if (table.readStatus != 1) return -1;
-  if (n < 0) return 0;
-  const int64_t bytes = static_cast<int64_t>(n) * width;
-  if (bytes > table.end - table.next && !dataMayHold(table, bytes)) return -1;
-  return n;
-}
-
-// A K component of the given size code: absent, 1 byte unsigned, 2 or 4
-// bytes; false when a byte is missing.
-bool readTripletPart(TableStream& table, int size, int64_t& part) {
-  switch (size) {
-    case 1: {
-      const int c = readChar(table);
-      part = c;
-      return c != EOF;
-    }
-    case 2: part = readShort(table); return table.readStatus == 1;
-    case 3: part = readLong(table); return table.readStatus == 1;
-    default: part = NULL_KEY; return true;
-  }
-}
-
 }  // namespace
 
 bool isCoordinateType(char type) {
@@ -79,10 +51,11 @@ bool readKeyValue(TableStream& table, char type, int32_t count, int64_t& key) {
   if (type == 'K') {
     const int tripletType = readChar(table);
     if (tripletType == EOF) return false;
-    int64_t part[3];
-    for (int i = 0; i < 3; ++i)
-      if (!readTripletPart(table, (tripletType >> (6 - 2 * i)) & 3, part[i])) return false;
-    key = part[0];
+    const int32_t id = readTripletPart(table, tripletType >> 6 & 3);
+    readTripletPart(table, tripletType >> 4 & 3);
+    readTripletPart(table, tripletType >> 2 & 3);
+    if (table.readStatus != 1) return false;
+    if (tripletType >> 6 & 3) key = id;
     return true;
   }
   if (type != 'I' && type != 'S') return skipValue(table, type, count);

@@ -80,6 +80,39 @@ inline void readComponents(TableStream& table, size_t n, Component* values) {
   }
 }
 
+// The number of elements of width bytes in a list: the column's count, or
+// the count read from the data when the column says "*"; a negative count
+// gives none. -1, with readStatus 0, when the row is cut: the count could
+// not be read, or the data is known to hold fewer bytes than the elements
+// need (then none is read, however large a damaged count says the list is).
+inline int32_t listLength(TableStream& table, int32_t count, int width) {
+  int32_t n = count < 0 ? readLong(table) : count;
+  if (table.readStatus != 1) return -1;
+  if (n < 0) return 0;
+  const int64_t bytes = static_cast<int64_t>(n) * width;
+  if (bytes > table.end - table.next && !dataMayHold(table, bytes)) {
+    table.readStatus = 0;
+    return -1;
+  }
+  return n;
+}
+
+// A triplet id's part of the given size code (the type byte's bit pairs
+// 7-6, 5-4 and 3-2): absent (0), 1 byte unsigned, 2 or 4 bytes. A missing
+// byte leaves readStatus at 0.
+inline int32_t readTripletPart(TableStream& table, int size) {
+  switch (size) {
+    case 1: {
+      const int c = readChar(table);
+      if (c == EOF) table.readStatus = 0;
+      return c;
+    }
+    case 2: return readShort(table);
+    case 3: return readLong(table);
+    default: return 0;
+  }
+}
+
 // Takes count values of width bytes without decoding them, leaving the
 // table's readStatus as reading them would. Values that lie in the buffer, as most
 // do in a discarded row, are stepped over without a call.
