@@ -130,16 +130,8 @@ const SchemaRow& findJoin(const std::vector<SchemaRow>& schema, const std::strin
 // every feature then has that cause.
 void readJoinTable(FeatureLayer& layer) {
   const std::string& name = layer.joinTable;
-  const std::string entry = findEntry(layer.coverage, name);
-  JoinedTableState state = TABLE_MISSING;
-  TableHandle table;
-  if (!entry.empty()) table = openJoinedTable(joinPath(layer.coverage, entry), state);
-  switch (state) {
-    case TABLE_OPENED: break;
-    case TABLE_MISSING: layer.joinFailure = "can't open " + name; return;
-    case TABLE_INVALID: layer.joinFailure = name + " is not a valid VPF table"; return;
-    case TABLE_UNREADABLE: layer.joinFailure = "can't read " + name; return;
-  }
+  TableHandle table = openTableIn(layer.coverage, name, "", layer.joinFailure);
+  if (table == nullptr) return;
   // Each row's key, tile and primitive: slots 0, 1 and 2.
   RowPlan plan;
   const bool hasTiles = planColumn(*table, plan, "tile_id", KEY_COLUMN, 1) >= 0;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <numeric>
 
-#include "files/directory_entries.h"
 #include "layers/table_rows.h"
 
 namespace {
@@ -11,22 +10,6 @@ namespace {
 // A reference as the tables hold it: a key, 0 where there is none.
 int32_t reference(int64_t key) {
   return key == NULL_KEY || key < INT32_MIN || key > INT32_MAX ? 0 : static_cast<int32_t>(key);
-}
-
-// Opens dir/name as a joined table; null, with cause set, when it cannot.
-TableHandle openPrimitive(const std::string& dir, const std::string& name, const std::string& where,
-                          std::string& cause) {
-  const std::string entry = findEntry(dir, name);
-  JoinedTableState state = TABLE_MISSING;
-  TableHandle table;
-  if (!entry.empty()) table = openJoinedTable(joinPath(dir, entry), state);
-  switch (state) {
-    case TABLE_OPENED: break;
-    case TABLE_MISSING: cause = "can't open " + name + where; break;
-    case TABLE_INVALID: cause = name + where + " is not a valid VPF table"; break;
-    case TABLE_UNREADABLE: cause = "can't read " + name + where; break;
-  }
-  return table;
 }
 
 // Room for as many positions as the table's data could hold, where its
@@ -73,7 +56,7 @@ void faceRings(const RingTable& rings, int32_t face, size_t& first, size_t& end)
 std::string loadEdges(const std::string& dir, const std::string& name, const std::string& where,
                       bool topology, EdgeTable& edges) {
   std::string cause;
-  TableHandle table = openPrimitive(dir, name, where, cause);
+  TableHandle table = openTableIn(dir, name, where, cause);
   if (table == nullptr) return cause;
   static const char* const kLinks[] = {"id",        "start_node", "end_node", "right_face",
                                        "left_face", "right_edge", "left_edge"};
@@ -95,7 +78,7 @@ std::string loadEdges(const std::string& dir, const std::string& name, const std
 std::string loadNodes(const std::string& dir, const std::string& name, const std::string& where,
                       bool withText, NodeTable& nodes) {
   std::string cause;
-  TableHandle table = openPrimitive(dir, name, where, cause);
+  TableHandle table = openTableIn(dir, name, where, cause);
   if (table == nullptr) return cause;
   RowPlan plan;
   if (planColumn(*table, plan, "id", KEY_COLUMN, 0) < 0) return noColumn(name, where, "id");
@@ -117,7 +100,7 @@ std::string loadNodes(const std::string& dir, const std::string& name, const std
 std::string loadFaces(const std::string& dir, const std::string& name, const std::string& where,
                       FaceTable& faces) {
   std::string cause;
-  TableHandle table = openPrimitive(dir, name, where, cause);
+  TableHandle table = openTableIn(dir, name, where, cause);
   if (table == nullptr) return cause;
   RowPlan plan;
   if (planColumn(*table, plan, "id", KEY_COLUMN, 0) < 0) return noColumn(name, where, "id");
@@ -128,7 +111,7 @@ std::string loadFaces(const std::string& dir, const std::string& name, const std
 std::string loadRings(const std::string& dir, const std::string& where, RingTable& rings) {
   const std::string name = "rng";
   std::string cause;
-  TableHandle table = openPrimitive(dir, name, where, cause);
+  TableHandle table = openTableIn(dir, name, where, cause);
   if (table == nullptr) return cause;
   RowPlan plan;
   if (planColumn(*table, plan, "face_id", KEY_COLUMN, 0) < 0)

@@ -1,5 +1,6 @@
 #include "layers/table_rows.h"
 
+#include "files/directory_entries.h"
 #include "files/open_table.h"
 #include "header/column_keys.h"
 
@@ -18,6 +19,21 @@ TableHandle openJoinedTable(const std::string& path, JoinedTableState& state) {
   }
   measureData(table->stream);
   state = TABLE_OPENED;
+  return table;
+}
+
+TableHandle openTableIn(const std::string& dir, const std::string& name, const std::string& where,
+                        std::string& cause) {
+  const std::string entry = findEntry(dir, name);
+  JoinedTableState state = TABLE_MISSING;
+  TableHandle table;
+  if (!entry.empty()) table = openJoinedTable(joinPath(dir, entry), state);
+  switch (state) {
+    case TABLE_OPENED: break;
+    case TABLE_MISSING: cause = "can't open " + name + where; break;
+    case TABLE_INVALID: cause = name + where + " is not a valid VPF table"; break;
+    case TABLE_UNREADABLE: cause = "can't read " + name + where; break;
+  }
   return table;
 }
 

@@ -16,6 +16,13 @@ enum JoinedTableState { TABLE_OPENED, TABLE_MISSING, TABLE_INVALID, TABLE_UNREAD
 // and table is null unless it is TABLE_OPENED.
 TableHandle openJoinedTable(const std::string& path, JoinedTableState& state);
 
+// Opens the table named name (matched ignoring case) in the folder dir;
+// null where it cannot, with why in cause: "can't open NAME", "NAME is not
+// a valid VPF table" or "can't read NAME", NAME being name followed by
+// where (" in tile T", or nothing).
+TableHandle openTableIn(const std::string& dir, const std::string& name, const std::string& where,
+                        std::string& cause);
+
 // What the reading of a row takes from each column: its key, its
 // positions, its text, or nothing.
 enum ColumnUse : uint8_t { SKIP_COLUMN, KEY_COLUMN, POSITIONS_COLUMN, TEXT_COLUMN };
