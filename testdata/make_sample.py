@@ -139,34 +139,36 @@ def lat():
     return table("L", "Library Attribute Table of the Quorl Sample", columns, rows)
 
 
+LHT_COLUMNS = [
+    ("id", "I", "1", "P", "Row Identifier"),
+    ("product_type", "T", "12", "N", "Product Type"),
+    ("library_name", "T", "8", "N", "Library Folder Name"),
+    ("description", "T", "60", "N", "What the Library Charts"),
+    ("data_struct_code", "T", "1", "N", "Highest Topology Level"),
+    ("scale", "I", "1", "N", "Compilation Scale Denominator"),
+    ("source_date", "D", "1", "N", "Date of the Source Survey"),
+    ("security_class", "T", "1", "N", "Security Classification"),
+]
+CAT_COLUMNS = [
+    ("id", "I", "1", "P", "Row Identifier"),
+    ("coverage_name", "T", "8", "U", "Coverage Folder Name"),
+    ("description", "T", "50", "N", "What the Coverage Holds"),
+    ("level", "I", "1", "N", "Topology Level"),
+]
+
+
 def lht():
-    columns = [
-        ("id", "I", "1", "P", "Row Identifier"),
-        ("product_type", "T", "12", "N", "Product Type"),
-        ("library_name", "T", "8", "N", "Library Folder Name"),
-        ("description", "T", "60", "N", "What the Library Charts"),
-        ("data_struct_code", "T", "1", "N", "Highest Topology Level"),
-        ("scale", "I", "1", "N", "Compilation Scale Denominator"),
-        ("source_date", "D", "1", "N", "Date of the Source Survey"),
-        ("security_class", "T", "1", "N", "Security Classification"),
-    ]
     rows = [(1, "QSC", LIBRARY, "Quorl Bay and its outer roads, a fictional harbour approach",
              "3", 25000, "20250314093000.00000", "U")]
-    return table("L", "Library Header Table of Quorl Bay", columns, rows)
+    return table("L", "Library Header Table of Quorl Bay", LHT_COLUMNS, rows)
 
 
 def cat():
-    columns = [
-        ("id", "I", "1", "P", "Row Identifier"),
-        ("coverage_name", "T", "8", "U", "Coverage Folder Name"),
-        ("description", "T", "50", "N", "What the Coverage Holds"),
-        ("level", "I", "1", "N", "Topology Level"),
-    ]
     rows = [(1, "hyd", "Water areas of the bay and an islet, with topology", 3),
             (2, "snd", "Soundings and survey marks", 0),
             (3, "tileref", "Tile reference: the two tiles of the lim coverage", 3),
             (4, "lim", "Limits, cables, marks and names, in two tiles", 3)]
-    return table("L", "Coverage Attribute Table of Quorl Bay", columns, rows)
+    return table("L", "Coverage Attribute Table of Quorl Bay", CAT_COLUMNS, rows)
 
 
 # The hyd coverage: four corner nodes and an islet node, five edges that
