@@ -9,8 +9,9 @@ description tables, a join table, the edge index and the feature class
 schema; the snd coverage, big-endian, holds soundings with depths and a
 survey-mark table in double precision. The tile reference and the lim
 coverage, limits in two tiles, hold what feature layers join: an area, a
-line, a point and a text table, a join table and each tile's topology.
-See testdata/README.md for every file.
+line, a point and a text table, a join table and each tile's topology,
+and its fca describes most of the classes. The grt gives the library's
+coordinates' datum. See testdata/README.md for every file.
 
     python3 testdata/make_sample.py              # rewrites testdata/sample
     python3 testdata/make_sample.py --out DIR    # writes the files into DIR
@@ -171,6 +172,29 @@ def cat():
     return table("L", "Coverage Attribute Table of Quorl Bay", CAT_COLUMNS, rows)
 
 
+# The geographic reference of quorlbay's coordinates: longitude and latitude
+# in decimal degrees on WGS 84. Its datum names and codes are fixed text,
+# padded with spaces. The harbour library has none.
+def grt():
+    columns = [
+        ("id", "I", "1", "P", "Row Identifier"),
+        ("data_type", "T", "3", "N", "Kind of Coordinates"),
+        ("units", "T", "3", "N", "Units of the Coordinates"),
+        ("ellipsoid_name", "T", "15", "N", "Ellipsoid"),
+        ("ellipsoid_detail", "T", "50", "N", "Ellipsoid Axes"),
+        ("vert_datum_name", "T", "15", "N", "Height Datum"),
+        ("vert_datum_code", "T", "4", "N", "Code of the Height Datum"),
+        ("sound_datum_name", "T", "15", "N", "Sounding Datum"),
+        ("sound_datum_code", "T", "4", "N", "Code of the Sounding Datum"),
+        ("geo_datum_name", "T", "15", "N", "Horizontal Datum"),
+        ("geo_datum_code", "T", "4", "N", "Code of the Horizontal Datum"),
+        ("projection_name", "T", "20", "N", "Projection"),
+    ]
+    rows = [(1, "GEO", "DEG", "WGS 84", "A=6378137 B=6356752.3142 METRES", "Quorl MSL 2025",
+             "QM25", "Quorl LAT 2025", "QL25", "WGS 84", "WGE", "LON/LAT UNPROJECTED")]
+    return table("L", "Geographic Reference of Quorl Bay", columns, rows)
+
+
 # The hyd coverage: four corner nodes and an islet node, five edges that
 # bound the bay (face 2) and the outer roads (face 3), and a loop edge
 # round the islet (face 4); face 1 is the universe face. Triplets mix
@@ -317,6 +341,21 @@ def fcs(description, joins, later=False):
     return table("L", description, FCS_COLUMNS, rows, later=later)
 
 
+# A coverage's feature class attributes: each class's kind (P, L, A, T or
+# C) and what it holds. Real ones leave some classes out.
+FCA_COLUMNS = [
+    ("id", "I", "1", "P", "Row Identifier"),
+    ("fclass", "T", "8", "U", "Feature Class"),
+    ("type", "T", "1", "N", "Kind of Feature (P point L line A area T text C complex)"),
+    ("descr", "T", "*", "N", "What the Class Holds"),
+]
+
+
+def fca(description, classes):
+    rows = [(number,) + row for number, row in enumerate(classes, 1)]
+    return table("L", description, FCA_COLUMNS, rows)
+
+
 def hyd_fcs():
     """bayarea.aft joins fac directly by fac_id; the join through bayarea.ajt
     comes later and is not the geometry join."""
@@ -434,6 +473,16 @@ def lim_fcs():
         ("limpnt", "END", "id", "LIMPNT.PFT", "end_id"),
         ("limtext", "LIMTEXT.TFT", "txt_id", "TXT", "id"),
         ("limtext", "TXT", "id", "LIMTEXT.TFT", "txt_id"),
+    ])
+
+
+def lim_fca():
+    """Every class but limtext, whose layer is described by its table's
+    header; LIMLINE in upper case, as the schema's class is not."""
+    return fca("Quorl Limits Feature Class Attributes", [
+        ("limarea", "A", "Anchorages, pilot grounds, spoil grounds and exclusion zones"),
+        ("LIMLINE", "L", "Cables, leading lines and limits"),
+        ("limpnt", "P", "Buoys and beacons of the limits"),
     ])
 
 
@@ -617,6 +666,7 @@ def database():
     files.update({lib + "tileref/" + name: data for name, data in tileref_files().items()})
     files.update({lib + "lim/qb/w/" + name: data for name, data in tile_qb_w().items()})
     files.update({lib + "lim/qbe/" + name: data for name, data in tile_qbe().items()})
+    files.update({lib + "grt": grt(), lib + "lim/fca": lim_fca()})
     return files
 
 

@@ -207,6 +207,7 @@ TEST(RowLoop, SampleTables) {
                 {"lat", 1, 1},
                 {"quorlbay/lht", 1, 1},
                 {"quorlbay/cat", 4, 4},
+                {"quorlbay/grt", 1, 1},
                 {"quorlbay/hyd/cnd", 5, 5},
                 {"quorlbay/hyd/edg", 6, 6},
                 {"quorlbay/hyd/edx", -1, -1},
@@ -217,7 +218,8 @@ TEST(RowLoop, SampleTables) {
                 {"quorlbay/hyd/char.vdt", 3, 3},
                 {"quorlbay/hyd/bayarea.ajt", -1, 3},
                 {"quorlbay/snd/end", 6, 6},
-                {"quorlbay/snd/ctrlpnt.pft", 3, 3}};
+                {"quorlbay/snd/ctrlpnt.pft", 3, 3},
+                {"quorlbay/lim/fca", 3, 3}};
   for (const auto& table : tables) {
     for (bool later : {false, true}) {
       const std::string relative = std::string("sample/") + table.path;
