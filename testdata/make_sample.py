@@ -1,17 +1,21 @@
 #!/usr/bin/env python3
 """Writes the project's sample VPF database into testdata/sample.
 
-The database is fictional and made here, value by value: one library,
+The database is fictional and made here, value by value: two libraries,
 quorlbay, charting the made-up Quorl Bay (an open-ocean spot at about
-21.4 W, 38.7 S, where there is no land). The hyd coverage holds the bay's
-topology (nodes, edges, faces, rings), an area feature table, its value
-description tables, a join table, the edge index and the feature class
-schema; the snd coverage, big-endian, holds soundings with depths and a
-survey-mark table in double precision. The tile reference and the lim
-coverage, limits in two tiles, hold what feature layers join: an area, a
-line, a point and a text table, a join table and each tile's topology,
-and its fca describes most of the classes. The grt gives the library's
-coordinates' datum. See testdata/README.md for every file.
+21.4 W, 38.7 S, where there is no land), and tamsel, a harbour on its west
+shore. quorlbay's grt gives its coordinates' datum. The hyd coverage holds
+the bay's topology (nodes, edges, faces, rings), an area feature table,
+its value description tables, a join table, the edge index and the feature
+class schema; the snd coverage, big-endian, holds soundings with depths
+and a survey-mark table in double precision. The tile reference and the
+lim coverage, limits in two tiles, hold what feature layers join: an area,
+a line, a point and a text table, a join table and each tile's topology,
+and its fca describes most of the classes. tamsel, without grt or tiles,
+has one coverage at level 0, hbr: a point and a text table of one name, a
+line table and a complex feature table, value description tables with
+codes listed twice, and column names and descriptions that SQL must quote.
+See testdata/README.md for every file.
 
     python3 testdata/make_sample.py              # rewrites testdata/sample
     python3 testdata/make_sample.py --out DIR    # writes the files into DIR
@@ -108,6 +112,7 @@ def table(*args, **kwargs):
 
 DATE = "20261207120000.00000"
 LIBRARY = "quorlbay"
+HARBOUR = "tamsel"
 
 
 def dht():
@@ -136,7 +141,8 @@ def lat():
         ("xmax", "F", "1", "N", "East Limit (degrees)"),
         ("ymax", "F", "1", "N", "North Limit (degrees)"),
     ]
-    rows = [(1, LIBRARY, -21.52, -38.81, -21.29, -38.58)]
+    rows = [(1, LIBRARY, -21.52, -38.81, -21.29, -38.58),
+            (2, HARBOUR, -21.52, -38.67, -21.48, -38.64)]
     return table("L", "Library Attribute Table of the Quorl Sample", columns, rows)
 
 
@@ -636,6 +642,146 @@ def ctrlpnt_pft():
     return table("M", "Quorl Bay Survey Marks", columns, rows)
 
 
+# The second library, tamsel: Tamsel Harbour, on the bay's west shore by
+# Tamsel Point, at harbour scale. It has no grt (its coordinates' datum is
+# not given) and no tile reference. Its one coverage, hbr, is at level 0
+# (entity nodes, edges and texts without topology) and holds a point and a
+# text table of one name (marks.pft, marks.tft), a line table and a complex
+# feature table whose features are made of the marks and the berths.
+def harbour_lht():
+    rows = [(1, "QHC", HARBOUR, "Tamsel Harbour by Tamsel Point on the west shore of the bay",
+             "0", 5000, "20250611080000.00000", "U")]
+    return table("L", "Library Header Table of Tamsel Harbour", LHT_COLUMNS, rows)
+
+
+def harbour_cat():
+    rows = [(1, "hbr", "Harbour marks, berths and their names", 0)]
+    return table("L", "Coverage Attribute Table of Tamsel Harbour", CAT_COLUMNS, rows)
+
+
+# The fcs joins each simple table to its primitives, then the complex
+# table to the marks and berths that carry its id, each both ways round.
+# The simple tables' rows come first, so that a table's first row as
+# table1 gives its own class.
+def hbr_fcs():
+    return fcs("Tamsel Harbour Feature Classes", [
+        ("markpnt", "marks.pft", "end_id", "end", "id"),
+        ("markpnt", "end", "id", "marks.pft", "end_id"),
+        ("marktext", "marks.tft", "txt_id", "txt", "id"),
+        ("marktext", "txt", "id", "marks.tft", "txt_id"),
+        ("berths", "berths.lft", "edg_id", "edg", "id"),
+        ("berths", "edg", "id", "berths.lft", "edg_id"),
+        ("approach", "approach.cft", "id", "marks.pft", "approach.cft_id"),
+        ("approach", "approach.cft", "id", "berths.lft", "approach.cft_id"),
+        ("approach", "marks.pft", "approach.cft_id", "approach.cft", "id"),
+        ("approach", "berths.lft", "approach.cft_id", "approach.cft", "id"),
+    ])
+
+
+def hbr_fca():
+    """Every class but marktext: marks.tft is described by its header."""
+    return fca("Tamsel Harbour Feature Class Attributes", [
+        ("markpnt", "P", "Lights, beacons and buoys of the harbour"),
+        ("berths", "L", "Quays and piers"),
+        ("approach", "C", "Ways in: the marks and berths of each"),
+    ])
+
+
+# The marks: a column named FID, one named group (a word of SQL), two
+# columns of one description (col and topcol, both coded; int.vdt has no
+# row for topcol), and a description holding both quotes.
+def marks_pft():
+    columns = FEATURE_COLUMNS[:1] + [
+        ("f_code", "T", "5", "N", "Feature Code", "char.vdt"),
+        NAME_COLUMN,
+        ("FID", "I", "1", "N", "Number in the Harbour List of Marks"),
+        ("col", "S", "1", "N", "Colour", "int.vdt"),
+        ("topcol", "S", "1", "N", "Colour", "int.vdt"),
+        ("group", "T", "10", "N", "Light's Group as \"Fl(2) 10s\""),
+        ("approach.cft_id", "I", "1", "N", "Way In"),
+        ("end_id", "I", "1", "N", "Entity Node"),
+    ]
+    rows = [(1, "QP250", "Tamsel Point Light", 4107, 1, 1, "Fl(2) 10s", 1, 1),
+            (2, "QP260", "Tamsel Pier Head Beacon", 4112, 3, 3, "", 1, 3),
+            (3, "QP270", "Tamsel Fairway Buoy", 4120, 4, 0, "Q", 2, 2)]
+    return table("L", "Tamsel Harbour Marks", columns, rows)
+
+
+def marks_tft():
+    columns = FEATURE_COLUMNS[:1] + [("f_code", "T", "5", "N", "Feature Code", "char.vdt"),
+                                     ("txt_id", "I", "1", "N", "Text")]
+    return table("L", "Tamsel Harbour Mark Names", columns, [(1, "QT320", 1), (2, "QT320", 2)])
+
+
+# The berths: a column whose name holds a space and a slash.
+def berths_lft():
+    columns = FEATURE_COLUMNS[:1] + [
+        ("f_code", "T", "5", "N", "Feature Code", "char.vdt"),
+        NAME_COLUMN,
+        ("depth m/ft", "T", "9", "N", "Depth Alongside (m/ft)"),
+        ("acc", "S", "1", "N", "Horizontal Accuracy", "int.vdt"),
+        ("approach.cft_id", "I", "1", "N", "Way In"),
+        ("edg_id", "I", "1", "N", "Edge"),
+    ]
+    rows = [(1, "QL140", "North Quay", "6.5/21", 1, 1, 1),
+            (2, "QL150", "Tamsel Pier", "4.2/14", 2, 1, 2)]
+    return table("L", "Tamsel Harbour Berths", columns, rows)
+
+
+def approach_cft():
+    columns = FEATURE_COLUMNS[:1] + [("f_code", "T", "5", "N", "Feature Code", "char.vdt"),
+                                     NAME_COLUMN]
+    rows = [(1, "QC010", "Tamsel Harbour Approach"), (2, "QC020", "Tamsel Fairway")]
+    return table("L", "Tamsel Harbour Ways In", columns, rows)
+
+
+# The value descriptions: the berths' rows name their table in upper case
+# (the file is lower case); one code of each table is listed twice, the
+# second time with another description.
+def hbr_int_vdt():
+    rows = [(1, "marks.pft", "col", 1, "White"),
+            (2, "marks.pft", "col", 3, "Red"),
+            (3, "marks.pft", "col", 4, "Green"),
+            (4, "BERTHS.LFT", "acc", 1, "Accurate"),
+            (5, "BERTHS.LFT", "acc", 2, "Approximate"),
+            (6, "marks.pft", "col", 3, "Red and white bands")]
+    return table("L", "Tamsel Harbour Integer Codes", vdt_columns("S", "1"), rows)
+
+
+def hbr_char_vdt():
+    rows = [(1, "marks.pft", "f_code", "QP250", "Light"),
+            (2, "marks.pft", "f_code", "QP260", "Beacon"),
+            (3, "marks.pft", "f_code", "QP270", "Buoy"),
+            (4, "marks.tft", "f_code", "QT320", "Name of a mark"),
+            (5, "BERTHS.LFT", "f_code", "QL140", "Quay"),
+            (6, "BERTHS.LFT", "f_code", "QL150", "Pier"),
+            (7, "BERTHS.LFT", "f_code", "QL140", "Wharf"),
+            (8, "approach.cft", "f_code", "QC010", "Harbour approach"),
+            (9, "approach.cft", "f_code", "QC020", "Fairway")]
+    return table("L", "Tamsel Harbour Character Codes", vdt_columns("T", "5"), rows)
+
+
+def hbr_primitives():
+    """Level 0: the marks' entity nodes, the berths' edges (the pier runs
+    out to the beacon) and the names' texts, one at a point, one along a
+    line."""
+    name = "Tamsel Harbour "
+    nodes = [("id", "I", "1", "P", "Node Identifier"),
+             ("coordinate", "C", "1", "N", "Node Position (lon/lat)")]
+    edges = [("id", "I", "1", "P", "Edge Identifier"),
+             ("coordinates", "C", "*", "N", "Edge Shape (lon/lat)")]
+    return {
+        "end": table("L", name + "Entity Nodes", nodes, [
+            (1, (-21.505, -38.648)), (2, (-21.485, -38.662)), (3, (-21.492, -38.655))]),
+        "edg": table("L", name + "Edges", edges, [
+            (1, [(-21.512, -38.652), (-21.5, -38.652)]),
+            (2, [(-21.5, -38.652), (-21.496, -38.654), (-21.492, -38.655)])]),
+        "txt": text_table(name + "Texts", [
+            (1, "Tamsel Pt Lt", [(-21.509, -38.6465)]),
+            (2, "FAIRWAY", [(-21.488, -38.6635), (-21.482, -38.6635)])]),
+    }
+
+
 def database():
     """Every file of the sample, by path relative to its folder."""
     lib = LIBRARY + "/"
@@ -667,6 +813,20 @@ def database():
     files.update({lib + "lim/qb/w/" + name: data for name, data in tile_qb_w().items()})
     files.update({lib + "lim/qbe/" + name: data for name, data in tile_qbe().items()})
     files.update({lib + "grt": grt(), lib + "lim/fca": lim_fca()})
+    hbr = HARBOUR + "/hbr/"
+    files.update({
+        HARBOUR + "/lht": harbour_lht(),
+        HARBOUR + "/cat": harbour_cat(),
+        hbr + "fcs": hbr_fcs(),
+        hbr + "fca": hbr_fca(),
+        hbr + "marks.pft": marks_pft(),
+        hbr + "marks.tft": marks_tft(),
+        hbr + "berths.lft": berths_lft(),
+        hbr + "approach.cft": approach_cft(),
+        hbr + "int.vdt": hbr_int_vdt(),
+        hbr + "char.vdt": hbr_char_vdt(),
+    })
+    files.update({hbr + name: data for name, data in hbr_primitives().items()})
     return files
 
 
