@@ -104,6 +104,10 @@ void bindText(sqlite3_stmt* statement, int parameter, const std::string& text) {
   bindText(statement, parameter, text.data(), text.size());
 }
 
+void bindText(sqlite3_stmt* statement, int parameter, const char* text) {
+  bindText(statement, parameter, text, std::strlen(text));
+}
+
 void bindBlob(sqlite3_stmt* statement, int parameter, const void* bytes, size_t n) {
   check(sqlite3_db_handle(statement),
         sqlite3_bind_blob64(statement, parameter, bytes, n, SQLITE_STATIC));

@@ -41,6 +41,7 @@ std::string quotedName(const std::string& name);
 // is stepped.
 void bindText(sqlite3_stmt* statement, int parameter, const char* text, size_t n);
 void bindText(sqlite3_stmt* statement, int parameter, const std::string& text);
+void bindText(sqlite3_stmt* statement, int parameter, const char* text);  // a literal
 void bindBlob(sqlite3_stmt* statement, int parameter, const void* bytes, size_t n);
 void bindInteger(sqlite3_stmt* statement, int parameter, int64_t value);
 void bindDouble(sqlite3_stmt* statement, int parameter, double value);

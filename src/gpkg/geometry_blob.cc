@@ -1,21 +1,24 @@
 #include "gpkg/geometry_blob.h"
 
+#include <cmath>
+#include <cstddef>
 #include <cstring>
-#include <limits>
+
+#include "output/portable_bits.h"
 
 namespace {
 
-// Numbers stored byte by byte, least significant first: the same bytes on
-// every host.
+// Numbers stored least significant byte first: the same bytes on every
+// host.
 inline unsigned char* putUint32(unsigned char* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
+  storeLittleEndian32(p, v);
   return p + 4;
 }
 
 inline unsigned char* putDouble(unsigned char* p, double v) {
   uint64_t bits;
   std::memcpy(&bits, &v, sizeof bits);
-  for (int i = 0; i < 8; ++i) p[i] = static_cast<unsigned char>(bits >> (8 * i));
+  storeLittleEndian64(p, bits);
   return p + 8;
 }
 
@@ -23,45 +26,71 @@ inline uint32_t getUint32(const unsigned char* p) {
   return p[0] | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
-// A component as the GeoJSON writes it: a single-precision one is the
-// float it was read as.
-inline double component(double v, bool single) {
-  return single ? static_cast<double>(static_cast<float>(v)) : v;
-}
-
-// The order a part's positions are written in: a reversed ring's first
-// position, then the others backwards, then the first again.
-inline size_t positionIndex(const ShapePart& part, size_t k) {
-  if (!part.reversed) return part.first + k;
-  if (k == 0 || k + 1 == part.count) return part.first;
-  return part.first + part.count - 1 - k;
-}
-
+// Writes the geometry's well-known binary and keeps the extent of the
+// positions it writes.
 struct Writer {
   const Shape& shape;
   int dims;
   uint32_t zType;  // 1000 where the positions have heights
   unsigned char* p;
+  double minX = INFINITY, maxX = -INFINITY, minY = INFINITY, maxY = -INFINITY;
 
   void header(uint32_t type) {
     *p++ = 1;  // little-endian
     p = putUint32(p, type + zType);
   }
 
-  void position(const ShapePart& part, size_t index) {
-    const double* xyz = shapePosition(shape, index);
-    for (int d = 0; d < dims; ++d) p = putDouble(p, component(xyz[d], part.single));
+  // Positions first to first + n - 1 (step -1 where backwards), each
+  // component at the width it was read with: a single-precision one is the
+  // float it was read as, as the GeoJSON writes it.
+  template <bool single, int d>
+  void run(size_t first, size_t n, bool backwards) {
+    // Kept in locals: the bytes written through p may alias the members.
+    const double* xyz = shapePosition(shape, first);
+    const ptrdiff_t step = backwards ? -3 : 3;
+    unsigned char* out = p;
+    double x0 = minX, x1 = maxX, y0 = minY, y1 = maxY;
+    for (size_t k = 0; k < n; ++k, xyz += step) {
+      double v[3];
+      for (int i = 0; i < d; ++i)
+        v[i] = single ? static_cast<double>(static_cast<float>(xyz[i])) : xyz[i];
+      x0 = v[0] < x0 ? v[0] : x0;
+      x1 = v[0] > x1 ? v[0] : x1;
+      y0 = v[1] < y0 ? v[1] : y0;
+      y1 = v[1] > y1 ? v[1] : y1;
+      for (int i = 0; i < d; ++i) out = putDouble(out, v[i]);
+    }
+    p = out;
+    minX = x0;
+    maxX = x1;
+    minY = y0;
+    maxY = y1;
   }
 
-  // A part's positions after their count; a point part is its first.
+  void run(const ShapePart& part, size_t first, size_t n, bool backwards) {
+    if (n == 0) return;
+    if (dims == 2)
+      part.single ? run<true, 2>(first, n, backwards) : run<false, 2>(first, n, backwards);
+    else
+      part.single ? run<true, 3>(first, n, backwards) : run<false, 3>(first, n, backwards);
+  }
+
+  // A part's positions after their count: a reversed ring's first, the
+  // others backwards, then its first again.
   void positions(const ShapePart& part) {
     p = putUint32(p, static_cast<uint32_t>(part.count));
-    for (size_t k = 0; k < part.count; ++k) position(part, positionIndex(part, k));
+    if (!part.reversed || part.count < 2) {
+      run(part, part.first, part.count, false);
+      return;
+    }
+    run(part, part.first, 1, false);
+    run(part, part.first + part.count - 2, part.count - 2, true);
+    run(part, part.first, 1, false);
   }
 
   void point(const ShapePart& part) {
     header(POINT_GEOMETRY);
-    position(part, part.first);
+    run(part, part.first, 1, false);
   }
 
   void line(const ShapePart& part) {
@@ -75,9 +104,6 @@ struct Writer {
     for (size_t k = first; k < end; ++k) positions(shape.parts[k]);
   }
 };
-
-// The positions a part contributes: a point part only its first.
-inline size_t writtenCount(const ShapePart& part, bool point) { return point ? 1 : part.count; }
 
 GeometryType typeOf(const Shape& shape) {
   switch (shape.kind) {
@@ -106,49 +132,20 @@ BlobFacts putGeometryBlob(HeldText& out, const Shape& shape, int32_t srsId) {
   facts.type = typeOf(shape);
   const int dims = shapeDims(shape);
   facts.hasZ = dims == 3;
-  // The extent of the positions written, and room for them.
   size_t room = 8 + 32 + 9 + 9 * shape.polygonStart.size();
-  for (const ShapePart& part : shape.parts) {
-    const bool point = isPointPart(shape, part);
-    const size_t n = writtenCount(part, point);
-    room += 13 + n * 8 * dims;
-    for (size_t k = 0; k < n; ++k) {
-      const double* xyz = shapePosition(shape, positionIndex(part, k));
-      const double x = component(xyz[0], part.single), y = component(xyz[1], part.single);
-      if (facts.empty) {
-        facts.minX = facts.maxX = x;
-        facts.minY = facts.maxY = y;
-        facts.empty = false;
-        continue;
-      }
-      if (x < facts.minX) facts.minX = x;
-      if (x > facts.maxX) facts.maxX = x;
-      if (y < facts.minY) facts.minY = y;
-      if (y > facts.maxY) facts.maxY = y;
-    }
-  }
-  unsigned char* p = reinterpret_cast<unsigned char*>(beginHeld(out, room));
-  const bool envelope = !facts.empty && facts.type != POINT_GEOMETRY;
-  *p++ = 'G';
-  *p++ = 'P';
-  *p++ = 0;  // version 1
-  *p++ = static_cast<unsigned char>(1 | (envelope ? 1 << 1 : 0) | (facts.empty ? 1 << 4 : 0));
-  p = putUint32(p, static_cast<uint32_t>(srsId));
-  if (envelope) {
-    p = putDouble(p, facts.minX);
-    p = putDouble(p, facts.maxX);
-    p = putDouble(p, facts.minY);
-    p = putDouble(p, facts.maxY);
-  }
-  Writer w{shape, dims, facts.hasZ ? 1000u : 0u, p};
+  for (const ShapePart& part : shape.parts) room += 13 + part.count * 8 * dims;
+  // The geometry goes after room for the longest header; where the header
+  // is shorter (a point's has no envelope) it is moved up to it.
+  unsigned char* const start = reinterpret_cast<unsigned char*>(beginHeld(out, room));
+  unsigned char* const wkb = start + 40;
+  Writer w{shape, dims, facts.hasZ ? 1000u : 0u, wkb};
   const std::vector<ShapePart>& parts = shape.parts;
   switch (facts.type) {
     case POINT_GEOMETRY:
       if (parts.empty()) {
         // An empty point: its coordinates NaN.
         w.header(POINT_GEOMETRY);
-        for (int d = 0; d < dims; ++d)
-          w.p = putDouble(w.p, std::numeric_limits<double>::quiet_NaN());
+        for (int d = 0; d < dims; ++d) w.p = putDouble(w.p, NAN);
       } else {
         w.point(parts[0]);
       }
@@ -188,7 +185,29 @@ BlobFacts putGeometryBlob(HeldText& out, const Shape& shape, int32_t srsId) {
     }
     default: break;
   }
-  endHeld(out, reinterpret_cast<char*>(w.p));
+  facts.empty = w.minX > w.maxX;
+  if (!facts.empty) {
+    facts.minX = w.minX;
+    facts.maxX = w.maxX;
+    facts.minY = w.minY;
+    facts.maxY = w.maxY;
+  }
+  const bool envelope = !facts.empty && facts.type != POINT_GEOMETRY;
+  unsigned char* p = envelope ? start : wkb - 8;
+  unsigned char* const header = p;
+  *p++ = 'G';
+  *p++ = 'P';
+  *p++ = 0;  // version 1
+  *p++ = static_cast<unsigned char>(1 | (envelope ? 1 << 1 : 0) | (facts.empty ? 1 << 4 : 0));
+  p = putUint32(p, static_cast<uint32_t>(srsId));
+  if (envelope) {
+    p = putDouble(p, facts.minX);
+    p = putDouble(p, facts.maxX);
+    p = putDouble(p, facts.minY);
+    p = putDouble(p, facts.maxY);
+  }
+  if (header != start) std::memmove(start, header, w.p - header);
+  endHeld(out, reinterpret_cast<char*>(start + (w.p - header)));
   return facts;
 }
 

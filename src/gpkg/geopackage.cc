@@ -105,26 +105,92 @@ void startGeoPackage(GeoPackage& gpkg, const std::string& path, const std::strin
   runSql(gpkg.db, kTables);
   runSql(gpkg.db, kSpatialReferences);
   runSql(gpkg.db, kSchemaExtension);
-  gpkg.addContents = prepareSql(gpkg.db, "INSERT INTO gpkg_contents VALUES (?,?,?,?,?,?,?,?,?,?)");
-  gpkg.addGeometryColumn =
-      prepareSql(gpkg.db, "INSERT INTO gpkg_geometry_columns VALUES (?,'geom',?,?,?,0)");
-  gpkg.addExtension =
-      prepareSql(gpkg.db,
-                 "INSERT INTO gpkg_extensions VALUES (?,'geom','gpkg_rtree_index',"
-                 "'http://www.geopackage.org/spec140/#extension_rtree','write-only')");
-  gpkg.addDataColumn =
-      prepareSql(gpkg.db, "INSERT INTO gpkg_data_columns VALUES (?,?,?,NULL,NULL,NULL,?)");
-  gpkg.addConstraint = prepareSql(
-      gpkg.db,
-      "INSERT INTO gpkg_data_column_constraints VALUES (?,'enum',?,NULL,NULL,NULL,NULL,?)");
 }
 
+namespace {
+
+void bindTextOrNull(sqlite3_stmt* statement, int parameter, const std::string& text) {
+  if (text.empty())
+    bindNull(statement, parameter);
+  else
+    bindText(statement, parameter, text);
+}
+
+void addContents(GeoPackage& gpkg) {
+  sqlite3_stmt* s = prepareSql(gpkg.db, "INSERT INTO gpkg_contents VALUES (?,?,?,?,?,?,?,?,?,?)");
+  for (const ContentsRow& row : gpkg.contents) {
+    bindText(s, 1, row.table);
+    bindText(s, 2, row.features ? "features" : "attributes");
+    bindText(s, 3, row.table);
+    bindText(s, 4, row.description);
+    bindText(s, 5, gpkg.lastChange);
+    const double extent[4] = {row.minX, row.minY, row.maxX, row.maxY};
+    for (int k = 0; k < 4; ++k) {
+      if (row.hasExtent)
+        bindDouble(s, 6 + k, extent[k]);
+      else
+        bindNull(s, 6 + k);
+    }
+    if (row.features)
+      bindInteger(s, 10, row.srsId);
+    else
+      bindNull(s, 10);
+    stepSql(s);
+  }
+  finishSql(s);
+}
+
+// Each geometry column, and its spatial index among the extensions.
+void addGeometryColumns(GeoPackage& gpkg) {
+  sqlite3_stmt* s =
+      prepareSql(gpkg.db, "INSERT INTO gpkg_geometry_columns VALUES (?,'geom',?,?,?,0)");
+  for (const GeometryColumnRow& row : gpkg.geometryColumns) {
+    bindText(s, 1, row.table);
+    bindText(s, 2, row.type);
+    bindInteger(s, 3, row.srsId);
+    bindInteger(s, 4, row.z);
+    stepSql(s);
+  }
+  finishSql(s);
+  s = prepareSql(gpkg.db,
+                 "INSERT INTO gpkg_extensions VALUES (?,'geom','gpkg_rtree_index',"
+                 "'http://www.geopackage.org/spec140/#extension_rtree','write-only')");
+  for (const GeometryColumnRow& row : gpkg.geometryColumns) {
+    bindText(s, 1, row.table);
+    stepSql(s);
+  }
+  finishSql(s);
+}
+
+void addDataColumns(GeoPackage& gpkg) {
+  sqlite3_stmt* s =
+      prepareSql(gpkg.db, "INSERT INTO gpkg_data_columns VALUES (?,?,?,NULL,NULL,NULL,?)");
+  for (const DataColumnRow& row : gpkg.dataColumns) {
+    bindText(s, 1, row.table);
+    bindText(s, 2, row.column);
+    bindTextOrNull(s, 3, row.name);
+    bindTextOrNull(s, 4, row.constraint);
+    stepSql(s);
+  }
+  finishSql(s);
+  s = prepareSql(
+      gpkg.db,
+      "INSERT INTO gpkg_data_column_constraints VALUES (?,'enum',?,NULL,NULL,NULL,NULL,?)");
+  for (const ConstraintRow& row : gpkg.constraints) {
+    bindText(s, 1, row.constraint);
+    bindText(s, 2, row.value);
+    bindText(s, 3, row.description);
+    stepSql(s);
+  }
+  finishSql(s);
+}
+
+}  // namespace
+
 void finishGeoPackage(GeoPackage& gpkg) {
-  for (sqlite3_stmt* s : {gpkg.addContents, gpkg.addGeometryColumn, gpkg.addExtension,
-                          gpkg.addDataColumn, gpkg.addConstraint})
-    finishSql(s);
-  gpkg.addContents = gpkg.addGeometryColumn = gpkg.addExtension = nullptr;
-  gpkg.addDataColumn = gpkg.addConstraint = nullptr;
+  addContents(gpkg);
+  addGeometryColumns(gpkg);
+  addDataColumns(gpkg);
   runSql(gpkg.db, "COMMIT;");
   closeGeoPackageDatabase(gpkg.db);
   gpkg.db = nullptr;

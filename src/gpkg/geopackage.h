@@ -8,15 +8,37 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+// The rows each layer adds to the GeoPackage's own tables. They are kept
+// until the end and added after the last table is made: a statement
+// prepared before a change of the schema would be prepared again after it.
+struct ContentsRow {
+  std::string table, description;
+  bool features;   // else attributes
+  bool hasExtent;  // the layer has a geometry
+  double minX, minY, maxX, maxY;
+  int32_t srsId;
+};
+struct GeometryColumnRow {
+  std::string table, type;
+  int32_t srsId;
+  int z;  // 0 no heights, 1 heights everywhere, 2 somewhere
+};
+struct DataColumnRow {
+  std::string table, column, name, constraint;  // "" for NULL
+};
+struct ConstraintRow {
+  std::string constraint, value, description;
+};
 
 struct GeoPackage {
   sqlite3* db = nullptr;
   std::string lastChange;  // each layer's last_change, 2026-12-08T22:00:00.000Z
-  sqlite3_stmt* addContents = nullptr;
-  sqlite3_stmt* addGeometryColumn = nullptr;
-  sqlite3_stmt* addExtension = nullptr;
-  sqlite3_stmt* addDataColumn = nullptr;
-  sqlite3_stmt* addConstraint = nullptr;
+  std::vector<ContentsRow> contents;
+  std::vector<GeometryColumnRow> geometryColumns;  // each with its spatial index
+  std::vector<DataColumnRow> dataColumns;
+  std::vector<ConstraintRow> constraints;
 };
 
 // The spatial references a layer may have: WGS 84 longitude and latitude,
@@ -29,7 +51,8 @@ constexpr int32_t UNDEFINED_GEOGRAPHIC_SRS = 0;
 // finished.
 void startGeoPackage(GeoPackage& gpkg, const std::string& path, const std::string& lastChange);
 
-// Commits everything and closes the database; a failure ends the run.
+// Adds the layers' rows to the GeoPackage's tables, commits everything
+// and closes the database; a failure ends the run.
 void finishGeoPackage(GeoPackage& gpkg);
 
 // Closes the database as it is, for a run that ends before it is finished.

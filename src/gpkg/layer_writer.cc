@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "gpkg/database.h"
+#include "gpkg/spatial_index.h"
 
 namespace {
 
@@ -103,11 +104,18 @@ std::string indexTriggers(const std::string& table) {
          i + " WHERE id = OLD.fid; END;";
 }
 
-// The scratch table's columns: the fid, the geometry, then c1, c2, ...
-std::string scratchColumns(size_t n, bool values) {
-  std::string sql = values ? "?,?" : "fid INTEGER PRIMARY KEY, geom";
-  for (size_t k = 1; k <= n; ++k) sql += values ? ",?" : ", c" + std::to_string(k);
-  return sql;
+// The scratch table that holds a layer's rows until its table is made: its
+// columns declared as the table's will be (the geometry as the emptyType
+// says, which for points gives the affinity POINT and MULTIPOINT have, for
+// the others that of the other types), so that SQLite copies the rows
+// from one to the other as they are stored, without taking them apart. (A
+// table of attributes has a geometry here too, always NULL, not copied.)
+void makeScratchTable(sqlite3* db, const LayerTable& table) {
+  std::string sql = std::string("CREATE TABLE ") + kScratch + " (fid INTEGER PRIMARY KEY, geom " +
+                    table.emptyType;
+  for (size_t k = 0; k < table.columns.size(); ++k)
+    sql += ", c" + std::to_string(k + 1) + " " + table.columns[k].type;
+  runSql(db, sql + ")");
 }
 
 // A column's description as its gpkg_data_columns name: a description
@@ -120,57 +128,25 @@ std::string uniqueDescription(std::vector<std::string>& used, const std::string&
   return name;
 }
 
-void bindTextOrNull(sqlite3_stmt* statement, int parameter, const std::string& text) {
-  if (text.empty())
-    bindNull(statement, parameter);
-  else
-    bindText(statement, parameter, text);
-}
-
-// The columns' descriptions and coded values.
-void addColumnDescriptions(const LayerWriter& writer) {
-  const GeoPackage& gpkg = *writer.gpkg;
+// The layer's rows in the GeoPackage's own tables: its contents, its
+// geometry column, its columns' descriptions and coded values.
+void addLayerRows(const LayerWriter& writer, const std::string& type, int z) {
+  GeoPackage& gpkg = *writer.gpkg;
   const LayerTable& table = writer.table;
+  gpkg.contents.push_back({table.name, table.description, table.features, writer.geometries > 0,
+                           writer.minX, writer.minY, writer.maxX, writer.maxY, table.srsId});
+  if (table.features) gpkg.geometryColumns.push_back({table.name, type, table.srsId, z});
   std::vector<std::string> used;
   for (size_t i = 0; i < table.descriptions.size(); ++i) {
     const std::string& column = table.columns[i].name;
     const std::string constraint = table.codes[i].empty() ? "" : table.name + "_" + column;
-    bindText(gpkg.addDataColumn, 1, table.name);
-    bindText(gpkg.addDataColumn, 2, column);
-    const std::string description =
-        table.descriptions[i].empty() ? "" : uniqueDescription(used, table.descriptions[i]);
-    bindTextOrNull(gpkg.addDataColumn, 3, description);
-    bindTextOrNull(gpkg.addDataColumn, 4, constraint);
-    stepSql(gpkg.addDataColumn);
-    for (const CodedValue& code : table.codes[i]) {
-      bindText(gpkg.addConstraint, 1, constraint);
-      bindText(gpkg.addConstraint, 2, code.value);
-      bindText(gpkg.addConstraint, 3, code.description);
-      stepSql(gpkg.addConstraint);
-    }
+    const std::string& description = table.descriptions[i];
+    gpkg.dataColumns.push_back({table.name, column,
+                                description.empty() ? "" : uniqueDescription(used, description),
+                                constraint});
+    for (const CodedValue& code : table.codes[i])
+      gpkg.constraints.push_back({constraint, code.value, code.description});
   }
-}
-
-void addContents(const LayerWriter& writer) {
-  sqlite3_stmt* s = writer.gpkg->addContents;
-  const LayerTable& table = writer.table;
-  bindText(s, 1, table.name);
-  bindText(s, 2, table.features ? "features" : "attributes", table.features ? 8 : 10);
-  bindText(s, 3, table.name);
-  bindText(s, 4, table.description);
-  bindText(s, 5, writer.gpkg->lastChange);
-  const double extent[4] = {writer.minX, writer.minY, writer.maxX, writer.maxY};
-  for (int k = 0; k < 4; ++k) {
-    if (writer.geometries > 0)
-      bindDouble(s, 6 + k, extent[k]);
-    else
-      bindNull(s, 6 + k);
-  }
-  if (table.features)
-    bindInteger(s, 10, table.srsId);
-  else
-    bindNull(s, 10);
-  stepSql(s);
 }
 
 }  // namespace
@@ -181,31 +157,33 @@ void beginLayer(LayerWriter& writer, GeoPackage& gpkg, LayerTable table) {
   writer.typesSeen = 0;
   writer.geometries = writer.withHeights = 0;
   writer.rows = 0;
+  writer.boxes.clear();
   sqlite3* db = gpkg.db;
-  const size_t n = writer.table.columns.size();
-  runSql(db, std::string("CREATE TABLE ") + kScratch + " (" + scratchColumns(n, false) + ")");
+  makeScratchTable(db, writer.table);
+  std::string columns = "fid, geom", values = "?, ?";
+  for (size_t k = 1; k <= writer.table.columns.size(); ++k) {
+    columns += ", c" + std::to_string(k);
+    values += ", ?";
+  }
   writer.addRow = prepareSql(
-      db, std::string("INSERT INTO ") + kScratch + " VALUES (" + scratchColumns(n, true) + ")");
-  if (!writer.table.features) return;
-  runSql(db, "CREATE VIRTUAL TABLE " + quotedName(indexName(writer)) +
-                 " USING rtree(id, minx, maxx, miny, maxy)");
-  writer.addBox =
-      prepareSql(db, "INSERT INTO " + quotedName(indexName(writer)) + " VALUES (?,?,?,?,?)");
+      db, std::string("INSERT INTO ") + kScratch + " (" + columns + ") VALUES (" + values + ")");
   sqlite3_create_function(db, "quorl_multi", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                           multiFunction, nullptr, nullptr);
 }
 
 void bindRowGeometry(LayerWriter& writer, int64_t fid, const Shape* shape) {
-  bindInteger(writer.addRow, 1, fid);
+  sqlite3_stmt* row = writer.addRow;
+  bindInteger(row, 1, fid);
   if (shape == nullptr || shape->kind == SHAPE_NONE) {
-    bindNull(writer.addRow, 2);
+    bindNull(row, 2);
     return;
   }
   writer.blob.used = 0;
   const BlobFacts facts = putGeometryBlob(writer.blob, *shape, writer.table.srsId);
-  bindBlob(writer.addRow, 2, writer.blob.data, writer.blob.used);
+  bindBlob(row, 2, writer.blob.data, writer.blob.used);
   writer.typesSeen |= 1u << facts.type;
   if (facts.hasZ) ++writer.withHeights;
+  ++writer.drawn;
   if (facts.empty) return;
   if (writer.geometries++ == 0) {
     writer.minX = facts.minX;
@@ -218,13 +196,7 @@ void bindRowGeometry(LayerWriter& writer, int64_t fid, const Shape* shape) {
     if (facts.minY < writer.minY) writer.minY = facts.minY;
     if (facts.maxY > writer.maxY) writer.maxY = facts.maxY;
   }
-  sqlite3_stmt* box = writer.addBox;
-  bindInteger(box, 1, fid);
-  bindDouble(box, 2, facts.minX);
-  bindDouble(box, 3, facts.maxX);
-  bindDouble(box, 4, facts.minY);
-  bindDouble(box, 5, facts.maxY);
-  stepSql(box);
+  writer.boxes.push_back({fid, indexBox(facts.minX, facts.maxX, facts.minY, facts.maxY)});
 }
 
 void addLayerRow(LayerWriter& writer) {
@@ -233,41 +205,34 @@ void addLayerRow(LayerWriter& writer) {
 }
 
 void endLayer(LayerWriter& writer) {
-  GeoPackage& gpkg = *writer.gpkg;
-  sqlite3* db = gpkg.db;
+  sqlite3* db = writer.gpkg->db;
   const LayerTable& table = writer.table;
   finishSql(writer.addRow);
-  finishSql(writer.addBox);
-  writer.addRow = writer.addBox = nullptr;
+  writer.addRow = nullptr;
   bool multi = false;
   const std::string type = table.features ? geometryTypeName(writer, multi) : "";
   std::string create =
       "CREATE TABLE " + quotedName(table.name) + " (\"fid\" INTEGER PRIMARY KEY AUTOINCREMENT";
-  std::string select = "fid";
-  if (table.features) {
-    create += ", \"geom\" " + type;
-    select += multi ? ", quorl_multi(geom)" : ", geom";
-  }
-  for (size_t k = 0; k < table.columns.size(); ++k) {
-    create += ", " + quotedName(table.columns[k].name) + " " + table.columns[k].type;
-    select += ", c" + std::to_string(k + 1);
-  }
+  if (table.features) create += ", \"geom\" " + type;
+  for (const LayerColumn& column : table.columns)
+    create += ", " + quotedName(column.name) + " " + column.type;
   runSql(db, create + ")");
-  runSql(db, "INSERT INTO main." + quotedName(table.name) + " SELECT " + select + " FROM " +
-                 kScratch + " ORDER BY fid");
-  runSql(db, std::string("DROP TABLE ") + kScratch);
-  addContents(writer);
-  if (table.features) {
-    runSql(db, indexTriggers(table.name));
-    sqlite3_stmt* s = gpkg.addGeometryColumn;
-    bindText(s, 1, table.name);
-    bindText(s, 2, type);
-    bindInteger(s, 3, table.srsId);
-    const int64_t counted = writer.geometries + 0;
-    bindInteger(s, 4, writer.withHeights == 0 ? 0 : writer.withHeights == counted ? 1 : 2);
-    stepSql(s);
-    bindText(gpkg.addExtension, 1, table.name);
-    stepSql(gpkg.addExtension);
+  // The rows as they are stored, or with single geometries made multi.
+  std::string select = "*";
+  if (multi || !table.features) {
+    select = multi ? "fid, quorl_multi(geom)" : "fid";
+    for (size_t k = 1; k <= table.columns.size(); ++k) select += ", c" + std::to_string(k);
   }
-  addColumnDescriptions(writer);
+  runSql(db,
+         "INSERT INTO main." + quotedName(table.name) + " SELECT " + select + " FROM " + kScratch);
+  runSql(db, std::string("DROP TABLE ") + kScratch);
+  int z = 0;
+  if (table.features) {
+    runSql(db, "CREATE VIRTUAL TABLE " + quotedName(indexName(writer)) +
+                   " USING rtree(id, minx, maxx, miny, maxy)");
+    buildSpatialIndex(db, indexName(writer), writer.boxes);
+    runSql(db, indexTriggers(table.name));
+    z = writer.withHeights == 0 ? 0 : writer.withHeights == writer.drawn ? 1 : 2;
+  }
+  addLayerRows(writer, type, z);
 }

@@ -104,8 +104,9 @@ LayerOutcome writeGeoPackageLayer(GeoPackage& gpkg, const LayerPath& path, int32
   row.statement = writer.addRow;
   int64_t keys[2];
   const int keyColumn[2] = {layer.keyColumn, layer.tileColumn};
-  const std::vector<ValueColumn> columns = planRowValues(table, row, 3, keyColumn, 2, keys);
-  const int stringParameter = 3 + table.columns.columnTotal;
+  const std::vector<ValueColumn> columns =
+      planRowValues(table, row, FIRST_COLUMN_PARAMETER, keyColumn, 2, keys);
+  const int stringParameter = FIRST_COLUMN_PARAMETER + table.columns.columnTotal;
   const bool drawn = writer.table.features;
   Shape shape;
   std::string text, cause;
