@@ -103,7 +103,8 @@ bool isLayerFailure(const std::string& message, const FuzzCase& run) {
 
 // The line before the usage line where -o names no format: the fuzz cases
 // give only this one unknown value.
-const char* const kUnknownFormat = "unknown output format \"JSON\" (dcw, json, jsonl, geojson)\n";
+const char* const kUnknownFormat =
+    "unknown output format \"JSON\" (dcw, json, jsonl, geojson, gpkg)\n";
 
 // What standard error must hold after the banner, for status. Only a run
 // whose reads were made to fail may report a read failure.

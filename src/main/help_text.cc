@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "main/run_control.h"
 #include "output/output_stream.h"
+#include "run/run_control.h"
 
 // The build passes in the project's version; it is written nowhere else.
 #ifndef QUORL_VERSION

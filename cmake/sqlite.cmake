@@ -1,0 +1,35 @@
+# SQLite, which writes the GeoPackages: one amalgamation (sqlite3.c) made
+# from Debian's source package by cmake/fetch_sqlite.py, compiled into
+# every build for every host with the same options, so that every host
+# writes the same bytes. Included before the project's own warnings and
+# sanitizers: it is another project's code, compiled as its authors
+# intend (its tests are theirs).
+set(QUORL_SQLITE_DIR "${PROJECT_SOURCE_DIR}/third_party/sqlite" CACHE PATH
+    "Folder of SQLite's sqlite3.c and sqlite3.h (made by cmake/fetch_sqlite.py where missing)")
+if(NOT EXISTS "${QUORL_SQLITE_DIR}/sqlite3.c")
+  find_package(Python3 COMPONENTS Interpreter REQUIRED)
+  execute_process(COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/cmake/fetch_sqlite.py
+                          ${QUORL_SQLITE_DIR}
+                  RESULT_VARIABLE fetched)
+  if(NOT fetched EQUAL 0)
+    message(FATAL_ERROR "SQLite's source could not be made in ${QUORL_SQLITE_DIR}")
+  endif()
+endif()
+
+add_library(quorl_sqlite STATIC ${QUORL_SQLITE_DIR}/sqlite3.c)
+target_include_directories(quorl_sqlite SYSTEM PUBLIC ${QUORL_SQLITE_DIR})
+# What the tool uses and nothing more: one thread, no extensions loaded at
+# run time (static binaries cannot), the R*Tree for the spatial index.
+target_compile_definitions(quorl_sqlite PRIVATE
+  SQLITE_ENABLE_RTREE=1
+  SQLITE_THREADSAFE=0
+  SQLITE_OMIT_LOAD_EXTENSION=1
+  SQLITE_OMIT_DEPRECATED=1
+  SQLITE_OMIT_SHARED_CACHE=1
+  SQLITE_DEFAULT_MEMSTATUS=0
+  SQLITE_DQS=0
+)
+# The R*Tree chooses where a box goes by sums and products of doubles: no
+# host may fuse them (FMA) into other roundings, or the index's pages, and
+# so the file's bytes, would differ by host.
+target_compile_options(quorl_sqlite PRIVATE -w -ffp-contract=off)
