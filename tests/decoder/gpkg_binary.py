@@ -140,17 +140,18 @@ class WkbReader:
 
 
 def positions_of(geometry):
-    """Every position of a geometry, in order."""
-    if geometry["type"] == "GeometryCollection":
-        for member in geometry["geometries"]:
-            yield from positions_of(member)
-        return
-    depth = {"Point": 0, "LineString": 1, "MultiPoint": 1, "Polygon": 2,
-             "MultiLineString": 2, "MultiPolygon": 3}[geometry["type"]]
-    items = [geometry["coordinates"]]
-    for _ in range(depth):
-        items = [item for part in items for item in part]
-    yield from items
+    """Every position of a geometry, in order, as a list."""
+    kind = geometry["type"]
+    if kind == "GeometryCollection":
+        return [p for member in geometry["geometries"] for p in positions_of(member)]
+    value = geometry["coordinates"]
+    if kind == "Point":
+        return [value]
+    if kind in ("LineString", "MultiPoint"):
+        return value
+    if kind in ("Polygon", "MultiLineString"):
+        return [p for part in value for p in part]
+    return [p for polygon in value for ring in polygon for p in ring]
 
 
 def is_empty(geometry):
@@ -158,15 +159,15 @@ def is_empty(geometry):
     if geometry["type"] == "Point":
         x, y = geometry["coordinates"][:2]
         return math.isnan(x) and math.isnan(y)
-    return next(positions_of(geometry), None) is None
+    return not positions_of(geometry)
 
 
 def envelope(geometry):
     """(minx, maxx, miny, maxy) of a geometry's positions, or None."""
-    positions = list(positions_of(geometry))
+    positions = positions_of(geometry)
     if not positions:
         return None
-    xs, ys = list(zip(*positions))[:2]
+    xs, ys = [p[0] for p in positions], [p[1] for p in positions]
     return float(min(xs)), float(max(xs)), float(min(ys)), float(max(ys))
 
 
@@ -183,7 +184,7 @@ def write_blob(geometry, srs_id, box=None):
     head = b"GP\0" + bytes([flags]) + struct.pack("<i", srs_id)
     if box:
         head += struct.pack("<4d", *box)
-    z = len(next(positions_of(geometry))) == 3
+    z = len(positions_of(geometry)[0]) == 3
     return head + wkb(geometry, z)
 
 

@@ -17,7 +17,7 @@ import re
 import feature_layers
 from decode_table import (BANNER, VARIABLE_COUNT, c_string, column_text, decode_values,
                           json_value, output_decoded, string_key)
-from gpkg_binary import envelope, positions_of
+from gpkg_binary import envelope, positions_of, write_blob
 from feature_layers import (Dissolved, TableTrouble, find_entry, joined, library_of,
                             read_table, split_path)
 
@@ -376,7 +376,6 @@ class LayerModel:
         self.rows = len(decoded.rows)
         self.columns = self.table_columns()
         self.geometries = self.written_geometries()
-        self.box_list = None
 
     def table_columns(self):
         """fid, geom, the VPF columns, string: names, types, descriptions."""
@@ -452,10 +451,22 @@ class LayerModel:
         return values
 
     def boxes(self):
-        """Each geometry's (minx, maxx, miny, maxy), or None (worked out once)."""
-        if self.box_list is None:
-            self.box_list = [None if g is None else envelope(g) for g in self.geometries]
-        return self.box_list
+        """Each geometry's (minx, maxx, miny, maxy), or None (worked out once
+        for every run of the table: a multi of one has its single's box)."""
+        if self.decoded.boxes is None:
+            self.decoded.boxes = [None if g is None else envelope(g) for g in self.geometries]
+        return self.decoded.boxes
+
+    def blobs(self):
+        """Each geometry's blob as the rules make it (None for a union of
+        faces, which is compared as a set), worked out once for every run
+        of the table with this srs_id and geometry type."""
+        key = (self.srs_id, self.geometry_type)
+        if key not in self.decoded.blobs:
+            self.decoded.blobs[key] = [
+                None if g is None or isinstance(g, Dissolved) else write_blob(g, self.srs_id, box)
+                for g, box in zip(self.geometries, self.boxes())]
+        return self.decoded.blobs[key]
 
     def extent(self):
         """(min_x, min_y, max_x, max_y) of the geometries' positions, or None."""
@@ -474,7 +485,7 @@ def as_multi(geometry, multi):
 
 
 def is_3d(geometry):
-    return len(next(positions_of(geometry))) == 3
+    return len(positions_of(geometry)[0]) == 3
 
 
 def geometry_box(geometry):
@@ -504,6 +515,8 @@ def read_layer(path):
             if drawn.status == 3:
                 _drawn[key] = drawn.err[len(BANNER):].rstrip(b"\n")
             else:
+                drawn.boxes = None
+                drawn.blobs = {}
                 _drawn[key] = drawn
     return _drawn[key]
 
