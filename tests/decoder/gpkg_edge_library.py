@@ -94,7 +94,7 @@ def cov_files():
              ("cut", "cut.pft", "end_id", "end", "id"), ("txt", "names.tft", "txt_id", "txt", "id"),
              ("gc", "gc.tft", "id", "gc.tjt", "gc.tft_id"), ("gc", "gc.tjt", "txt_id", "txt", "id"),
              ("mp", "mp.pft", "id", "mp.pjt", "mp.pft_id"), ("mp", "mp.pjt", "end_id", "end", "id")]
-    cut = keyed("Cut Inside Its Last Row", "end_id", [(1, 1), (2, 2)])
+    cut = keyed("  Cut Inside Its Last Row  ", "end_id", [(1, 1), (2, 2)])
     lines = [ID, ("edg_id", "I", "1", "N", "Edge"), ("code", "S", "1", "N", "Coded", "int.vdt")]
     names = [ID, ("txt_id", "I", "1", "N", "Text"), ("string", "T", "4", "N", "A string")]
     return {
