@@ -220,8 +220,10 @@ def contents_problems(db, model, problems):
             continue
         expected = (utf8(layer.name), utf8(layer.data_type), utf8(layer.name),
                     utf8(layer.description), stamp)
-        if tuple(row[:5]) != expected:
-            problems.add("gpkg_contents", "%s: %r, not %r" % (layer.name, row[:5], expected))
+        for field, got, wanted in zip(GPKG_TABLES["gpkg_contents"], row, expected):
+            if got != wanted:
+                problems.add("gpkg_contents", "%s: %s %r, not %r" % (layer.name, field, got,
+                                                                    wanted))
         extent = layer.extent()
         got_extent = row[5:9]
         if extent is None:
