@@ -77,9 +77,9 @@ def feature_tables(coverage):
 
 
 def last_part(raw):
-    """A folder's own name: the last component of its path."""
-    parts = [part for part in re.split(rb"[/\\]" if os.name == "nt" else rb"/", raw) if part]
-    return parts[-1] if parts else raw
+    """A folder's own name (None: the working directory): the last part of
+    its real path, so that `.` and `cov/` name the folder they stand for."""
+    return os.path.basename(os.path.realpath(raw if raw is not None else b"."))
 
 
 class Found:
@@ -124,7 +124,7 @@ def path_kind(raw):
     folder, name = split_path(raw)
     kinds = {b"dht": "database", b"lht": "library", b"fcs": "coverage"}
     if name.lower() in kinds:
-        return kinds[name.lower()], folder if folder is not None else b"."
+        return kinds[name.lower()], folder
     if name.lower().endswith(EXTENSIONS):
         return "table", raw
     return None, raw + SHOULD_BE
@@ -146,11 +146,10 @@ def found_tables(raw):
         return library_tables(folder), False
     if kind == "coverage":
         library = library_of(folder)
-        return coverage_tables(library, last_part(library or b"."), folder), False
+        return coverage_tables(library, last_part(library), folder), False
     coverage, name = split_path(folder)
     library = library_of(coverage)
-    return [Found(library, last_part(library or b"."), coverage,
-                  last_part(coverage or os.fsencode(os.getcwd())), name)], False
+    return [Found(library, last_part(library), coverage, last_part(coverage), name)], False
 
 
 # --- Layer names ---------------------------------------------------------------
