@@ -14,8 +14,10 @@ does not show, for check_gpkg.py to run the tool on (ctest gpkg_edges):
   has no row; texts at a point and along a line (GEOMETRY); texts joined
   in twos (a GeometryCollection); points joined in twos and alone (multi
   promotion, 2-D and 3-D: z 2); a table cut inside its last row; one the
-  fcs gives no join; one whose header is not valid; an fca row whose
-  descr is empty. Coverages `x-y` and `x_y` (one name: `_2`) and `GPKG`.
+  fcs gives no join; one whose header is not valid; one without rows; one
+  whose features none can be drawn (a column's description starting with a
+  NUL byte: none);
+  an fca row whose descr is empty. Coverages `x-y` and `x_y` (one name: `_2`) and `GPKG`.
 - library `bbb` (no grt): a coverage holding only a .cft.
 - library `ccc` (a grt that is not GEO): a coverage holding no table.
 
@@ -63,7 +65,8 @@ POINT_ROWS = [
      1, "B", (1.0, 2.0), [], 1.0, 0, 0, 0, 0),
 ]
 # Bytes that the writer's ASCII text cannot give, put in after it.
-LATIN1 = [(b"~1      ", b"\xe9t\xe9\x00 \x00  "), (b"~2", b"\xff\x7f"), (b"~3   ", b"\xc4\xd6   ")]
+LATIN1 = [(b"~1      ", b"\xe9t\xe9\x00 \x00  "), (b"~2", b"\xff\x7f"), (b"~3   ", b"\xc4\xd6   "),
+          (b"~0", b"\x00z")]
 
 
 def patched(data):
@@ -93,7 +96,9 @@ def cov_files():
     joins = [("pts", "pts.pft", "end_id", "end", "id"), ("ptsl", "pts.lft", "edg_id", "edg", "id"),
              ("cut", "cut.pft", "end_id", "end", "id"), ("txt", "names.tft", "txt_id", "txt", "id"),
              ("gc", "gc.tft", "id", "gc.tjt", "gc.tft_id"), ("gc", "gc.tjt", "txt_id", "txt", "id"),
-             ("mp", "mp.pft", "id", "mp.pjt", "mp.pft_id"), ("mp", "mp.pjt", "end_id", "end", "id")]
+             ("mp", "mp.pft", "id", "mp.pjt", "mp.pft_id"), ("mp", "mp.pjt", "end_id", "end", "id"),
+             ("empty", "empty.aft", "fac_id", "fac", "id"),
+             ("lost", "lost.pft", "end_id", "end", "id")]
     cut = keyed("  Cut Inside Its Last Row  ", "end_id", [(1, 1), (2, 2)])
     lines = [ID, ("edg_id", "I", "1", "N", "Edge"), ("code", "S", "1", "N", "Coded", "int.vdt")]
     names = [ID, ("txt_id", "I", "1", "N", "Text"), ("string", "T", "4", "N", "A string")]
@@ -120,6 +125,9 @@ def cov_files():
         "names.tft": table("L", "Names", names, [(1, 1, "s1"), (2, 2, "s2")]),
         "gc.tft": table("L", "Texts in Twos", [ID], [(1,), (2,)]),
         "gc.tjt": join_table("gc.tft", "txt_id", [(1, 1, 1), (2, 1, 2), (3, 2, 2), (4, 2, 1)]),
+        "empty.aft": keyed("No Row", "fac_id", []),
+        "lost.pft": patched(table("L", "None Drawn", [ID, ("end_id", "I", "1", "N", "~0")],
+                                  [(1, 0), (2, 7)])),
         "mp.pft": table("L", "Points in Twos", [ID], [(1,), (2,), (3,)]),
         "mp.pjt": join_table("mp.pft", "end_id", [(1, 1, 1), (2, 1, 3), (3, 2, 2), (4, 3, 3)]),
     }
