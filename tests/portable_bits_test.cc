@@ -162,7 +162,8 @@ TEST(PortableBits, LittleEndianStores) {
     EXPECT_EQ(std::memcmp(fast, plain, 4), 0) << v;
   }
   const unsigned char expected[8] = {8, 7, 6, 5, 4, 3, 2, 1};
-  EXPECT_EQ(std::memcmp(plain, expected, 8), 0);
+  storeLittleEndian64(fast, 0x0102030405060708u);
+  EXPECT_EQ(std::memcmp(fast, expected, 8), 0);
 }
 
 }  // namespace

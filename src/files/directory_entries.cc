@@ -23,23 +23,23 @@ bool usableName(const std::string& name) {
          name.find("..") == std::string::npos && name.find('\0') == std::string::npos;
 }
 
-bool isSeparator(char c) {
+// The end of the folder part of a path: the position of its last
+// separator, or npos.
+size_t lastSeparator(const std::string& path) {
+  for (size_t i = path.size(); i-- > 0;)
+    if (isPathSeparator(path[i])) return i;
+  return std::string::npos;
+}
+
+}  // namespace
+
+bool isPathSeparator(char c) {
 #ifdef _WIN32
   return c == '/' || c == '\\';
 #else
   return c == '/';
 #endif
 }
-
-// The end of the folder part of a path: the position of its last
-// separator, or npos.
-size_t lastSeparator(const std::string& path) {
-  for (size_t i = path.size(); i-- > 0;)
-    if (isSeparator(path[i])) return i;
-  return std::string::npos;
-}
-
-}  // namespace
 
 std::vector<std::string> folderEntries(const std::string& dir) {
 #ifdef _WIN32
@@ -95,7 +95,7 @@ std::string folderName(const std::string& dir) {
   if (_wfullpath(full, widePath(dir.empty() ? "." : dir.c_str()).c_str(), MAX_PATH) == nullptr)
     return last;
   std::string resolved = utf8Path(full);
-  while (resolved.size() > 1 && isSeparator(resolved.back())) resolved.pop_back();
+  while (resolved.size() > 1 && isPathSeparator(resolved.back())) resolved.pop_back();
   return lastPathPart(resolved);
 #else
   char resolved[PATH_MAX];

@@ -25,6 +25,9 @@ std::vector<std::string> folderEntries(const std::string& dir);
 enum EntryKind { NO_ENTRY, FOLDER_ENTRY, FILE_ENTRY };
 EntryKind entryKind(const std::string& path);
 
+// True for the characters that part a path: '/', and on Windows '\'.
+bool isPathSeparator(char c);
+
 // The folder a path names its entry in, as typed ("" for the current one).
 std::string folderOf(const std::string& path);
 

@@ -72,9 +72,12 @@ std::string makeUniqueFile(const std::string& folder, const std::string& prefix)
       temporaryPath = path;
       return "";
     }
-    if (GetLastError() != ERROR_FILE_EXISTS) break;
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+      return std::strerror(ENOENT);
+    if (error != ERROR_FILE_EXISTS) return std::strerror(EACCES);
   }
-  return std::strerror(errno == 0 ? EACCES : errno);
+  return std::strerror(EEXIST);
 }
 
 bool isFolder(const std::string& path) {

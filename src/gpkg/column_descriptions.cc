@@ -51,18 +51,22 @@ void readValueTable(const std::string& coverage, ValueTables::Rows& rows) {
 
 }  // namespace
 
-std::string featureClassDescription(const std::string& coverage, const std::string& featureClass) {
+bool featureClassDescription(const std::string& coverage, const std::string& featureClass,
+                             std::string& description) {
   std::string cause;
   TableHandle table = openTableIn(coverage, "fca", "", cause);
-  if (table == nullptr) return "";
+  if (table == nullptr) return false;
   RowPlan plan;
   if (planColumn(*table, plan, "fclass", TEXT_COLUMN, 0) < 0 ||
       planColumn(*table, plan, "descr", TEXT_COLUMN, 1) < 0)
-    return "";
+    return false;
   std::string texts[2];
   while (readPlannedRow(*table, plan, nullptr, nullptr, texts))
-    if (sameName(trimSpaces(texts[0]), featureClass)) return utf8Text(trimSpaces(texts[1]));
-  return "";
+    if (sameName(trimSpaces(texts[0]), featureClass)) {
+      description = utf8Text(trimSpaces(texts[1]));
+      return true;
+    }
+  return false;
 }
 
 std::vector<CodedValue> columnCodes(ValueTables& tables, const Table& table, int i,

@@ -10,9 +10,10 @@
 #include "header/table_header.h"
 
 // The description (trimmed, UTF-8) of featureClass in the coverage's fca:
-// the first row whose fclass equals it, trimmed, ignoring ASCII case; ""
-// where there is no such row or no fca.
-std::string featureClassDescription(const std::string& coverage, const std::string& featureClass);
+// the first row whose fclass equals it, trimmed, ignoring ASCII case, in
+// description. False where there is no such row (or no fca).
+bool featureClassDescription(const std::string& coverage, const std::string& featureClass,
+                             std::string& description);
 
 // One code of a column and what it means, as text (UTF-8, trimmed).
 struct CodedValue {

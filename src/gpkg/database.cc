@@ -1,5 +1,6 @@
 #include "gpkg/database.h"
 
+#include <cerrno>
 #include <cstring>
 
 #include "run/run_control.h"
@@ -25,9 +26,13 @@ const char* const kSettings =
     "PRAGMA foreign_keys = OFF;";
 
 // Why the database failed, in the system's words where the system failed.
-std::string failureReason(sqlite3* db) {
+// SQLite keeps the system's error of some failures only (not of a failed
+// commit): otherwise it is the one the failed call left, lastError, as
+// nothing has called the system since.
+std::string failureReason(sqlite3* db, int lastError) {
   const int code = sqlite3_errcode(db);
-  const int error = sqlite3_system_errno(db);
+  int error = sqlite3_system_errno(db);
+  if (error == 0) error = lastError;
   if (error != 0 && (code == SQLITE_FULL || code == SQLITE_IOERR || code == SQLITE_CANTOPEN))
     return std::strerror(error);
   return sqlite3_errmsg(db);
@@ -40,8 +45,9 @@ void check(sqlite3* db, int result) {
 }  // namespace
 
 void databaseFailedExit(sqlite3* db) {
+  const int lastError = errno;
   if (sqlite3_errcode(db) == SQLITE_NOMEM) outOfMemoryExit();
-  outputFailedExit(failureReason(db));
+  outputFailedExit(failureReason(db, lastError));
 }
 
 sqlite3* openGeoPackageDatabase(const std::string& path) {

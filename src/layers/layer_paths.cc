@@ -104,8 +104,11 @@ void makeNamesUnique(std::vector<LayerPath>& layers) {
 
 }  // namespace
 
-PathKind findLayerPaths(const std::string& path, std::vector<LayerPath>& layers) {
+PathKind findLayerPaths(const std::string& typed, std::vector<LayerPath>& layers) {
   layers.clear();
+  // A folder typed with separators at its end is the folder.
+  std::string path = typed;
+  while (path.size() > 1 && isPathSeparator(path.back())) path.pop_back();
   std::string folder = path;
   switch (entryKind(path)) {
     case NO_ENTRY: return PATH_MISSING;

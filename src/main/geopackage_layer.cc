@@ -44,8 +44,9 @@ std::string layerDescription(const Table& table, const std::vector<SchemaRow>& s
       if (!row.featureClass.empty()) featureClass = row.featureClass;
       break;
     }
-  const std::string description = featureClassDescription(coverage, featureClass);
-  return description.empty() ? utf8Text(trimSpaces(table.header.description)) : description;
+  std::string description;
+  if (featureClassDescription(coverage, featureClass, description)) return description;
+  return utf8Text(trimSpaces(table.header.description));
 }
 
 const char* emptyGeometryType(FeatureKind kind) {

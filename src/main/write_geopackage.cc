@@ -105,7 +105,8 @@ int32_t librarySrs(const std::string& library, Progress& progress) {
     }
   }
   progress.clear();
-  writeMessageLine(library + ": its layers use srs_id 0 (undefined geographic): " + why);
+  writeMessageLine((library.empty() ? "." : library) +
+                   ": its layers use srs_id 0 (undefined geographic): " + why);
   return UNDEFINED_GEOGRAPHIC_SRS;
 }
 
