@@ -61,8 +61,10 @@ sqlite3* openGeoPackageDatabase(const std::string& path) {
 }
 
 bool closeGeoPackageDatabase(sqlite3* db) {
-  // Statements left open (a run ended by a failure) are closed with it.
-  return sqlite3_close_v2(db) == SQLITE_OK;
+  // Statements left open (a run ended by a failure) are finished first, so
+  // that the file is closed now: Windows cannot remove an open file.
+  while (sqlite3_stmt* statement = sqlite3_next_stmt(db, nullptr)) sqlite3_finalize(statement);
+  return sqlite3_close(db) == SQLITE_OK;
 }
 
 void runSql(sqlite3* db, const std::string& sql) {
