@@ -9,6 +9,8 @@
 
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include "files/windows_paths.h"
@@ -46,11 +48,15 @@ void closeOutput() {
 #ifdef _WIN32
 
 volatile LONG stopFlag = 0;
+wchar_t stopPath[MAX_PATH + 1];  // the temporary file, for the console handler
 
-// Windows' console events come on a thread of their own, which cannot
-// remove a file that the run holds open: the run is told to stop, and
-// ends as soon as it looks (between rows and features).
+// Windows' console events (Ctrl+C, a closed console) come on a thread of
+// their own. The file of the dump and the JSON outputs is open with delete
+// sharing: it is removed, and the process ends as the event would end it.
+// SQLite's database file cannot be removed while it is open: the run is
+// told to stop, and ends as soon as it looks (between features).
 BOOL WINAPI consoleEvent(DWORD) {
+  if (stopPath[0] != L'\0' && DeleteFileW(stopPath)) return FALSE;
   InterlockedExchange(&stopFlag, 1);
   return TRUE;
 }
@@ -70,6 +76,8 @@ std::string makeUniqueFile(const std::string& folder, const std::string& prefix)
     if (file != INVALID_HANDLE_VALUE) {
       CloseHandle(file);
       temporaryPath = path;
+      const std::wstring wide = widePath(path.c_str());
+      if (wide.size() < MAX_PATH) wcscpy(stopPath, wide.c_str());
       return "";
     }
     const DWORD error = GetLastError();
@@ -183,7 +191,9 @@ void setFileMode(const std::string& path, const std::string& target) {
 #endif
 
 void forget() {
-#ifndef _WIN32
+#ifdef _WIN32
+  stopPath[0] = L'\0';
+#else
   SignalsHeld held;
   signalPath[0] = '\0';
 #endif
@@ -221,7 +231,19 @@ const std::string& outputFileTemporaryPath() { return temporaryPath; }
 
 std::FILE* openOutputFileStream(bool binary) {
 #ifdef _WIN32
-  return _wfopen(widePath(temporaryPath.c_str()).c_str(), binary ? L"wb" : L"w");
+  // Open so that a console event can remove it while it is open.
+  HANDLE handle = CreateFileW(widePath(temporaryPath.c_str()).c_str(), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), binary ? _O_BINARY : _O_TEXT);
+  if (fd < 0) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  std::FILE* file = _fdopen(fd, binary ? "wb" : "w");
+  if (file == nullptr) _close(fd);
+  return file;
 #else
   return std::fopen(temporaryPath.c_str(), binary ? "wb" : "w");
 #endif

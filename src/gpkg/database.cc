@@ -1,7 +1,9 @@
 #include "gpkg/database.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 #include "run/run_control.h"
 
@@ -24,6 +26,9 @@ const char* const kSettings =
     "PRAGMA cache_size = -16384;"
     "PRAGMA temp.cache_size = -16384;"
     "PRAGMA foreign_keys = OFF;";
+
+// The statements prepareSql made and finishSql has not finished.
+std::vector<sqlite3_stmt*> openStatements;
 
 // Why the database failed, in the system's words where the system failed.
 // SQLite keeps the system's error of some failures only (not of a failed
@@ -62,9 +67,11 @@ sqlite3* openGeoPackageDatabase(const std::string& path) {
 
 bool closeGeoPackageDatabase(sqlite3* db) {
   // Statements left open (a run ended by a failure) are finished first, so
-  // that the file is closed now: Windows cannot remove an open file.
-  while (sqlite3_stmt* statement = sqlite3_next_stmt(db, nullptr)) sqlite3_finalize(statement);
-  return sqlite3_close(db) == SQLITE_OK;
+  // that the file is closed now: Windows cannot remove an open file. (The
+  // spatial index's module finishes its own.)
+  for (sqlite3_stmt* statement : openStatements) sqlite3_finalize(statement);
+  openStatements.clear();
+  return sqlite3_close_v2(db) == SQLITE_OK;
 }
 
 void runSql(sqlite3* db, const std::string& sql) {
@@ -75,6 +82,7 @@ sqlite3_stmt* prepareSql(sqlite3* db, const std::string& sql) {
   sqlite3_stmt* statement = nullptr;
   check(db, sqlite3_prepare_v3(db, sql.c_str(), static_cast<int>(sql.size()),
                                SQLITE_PREPARE_PERSISTENT, &statement, nullptr));
+  openStatements.push_back(statement);
   return statement;
 }
 
@@ -133,4 +141,9 @@ void bindNull(sqlite3_stmt* statement, int parameter) {
   check(sqlite3_db_handle(statement), sqlite3_bind_null(statement, parameter));
 }
 
-void finishSql(sqlite3_stmt* statement) { sqlite3_finalize(statement); }
+void finishSql(sqlite3_stmt* statement) {
+  if (statement == nullptr) return;
+  const auto open = std::find(openStatements.begin(), openStatements.end(), statement);
+  if (open != openStatements.end()) openStatements.erase(open);
+  sqlite3_finalize(statement);
+}
