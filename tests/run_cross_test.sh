@@ -50,6 +50,32 @@ build_linux() {
   cmake --build "build-$t" -j "$JOBS"
 }
 
+# same_geopackage TOOL [RUNNER]: the GeoPackage of the real DNC 17 database
+# that TOOL writes (behind RUNNER, an emulator or wine) is the same bytes
+# as this machine's build writes, with SOURCE_DATE_EPOCH=0; skipped, with a
+# line, where the real tables are missing.
+same_geopackage() {
+  local tool=$1 runner=${2:-} real=${QUORL_REALDATA_DIR:-$ROOT/../shared/realdata} dir
+  if [ ! -d "$real/dnc17" ]; then
+    echo "same_geopackage: $real/dnc17 not found: skipped"
+    return 0
+  fi
+  if [ ! -x "$ROOT/$BUILD/QuorlDCW" ]; then
+    cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build "$BUILD" -j "$JOBS" --target QuorlDCW >/dev/null
+  fi
+  dir=$(mktemp -d)
+  SOURCE_DATE_EPOCH=0 "$ROOT/$BUILD/QuorlDCW" -o gpkg -w "$dir/here.gpkg" "$real/dnc17" 2>/dev/null
+  SOURCE_DATE_EPOCH=0 $runner "$tool" -o gpkg -w "$dir/there.gpkg" "$real/dnc17" 2>/dev/null
+  if ! cmp "$dir/here.gpkg" "$dir/there.gpkg"; then
+    echo "run_cross_test: $tool writes another GeoPackage of dnc17 than this machine's build" >&2
+    rm -rf "$dir"
+    return 1
+  fi
+  echo "== the GeoPackage of dnc17 is the same bytes as this machine's ($(wc -c < "$dir/here.gpkg") bytes)"
+  rm -rf "$dir"
+}
+
 # run_ctest DIR [CTEST_ARGS...]: the tests of one build.
 run_ctest() {
   local dir=$1
@@ -62,12 +88,14 @@ test_i686() {
     echo "== i686: the kernel runs 32-bit programs; no emulator"
     build_linux i686 -DCMAKE_CROSSCOMPILING_EMULATOR=
     run_ctest build-i686
+    same_geopackage "$ROOT/build-i686/QuorlDCW"
   else
     # qemu-i386 (7.2) can hang in fork: leave out the tests that fork (the
     # others start their children with posix_spawn).
     echo "== i686: under qemu-i386-static, without the tests that fork"
     build_linux i686 -DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v qemu-i386-static)"
     run_ctest build-i686 -LE forks
+    same_geopackage "$ROOT/build-i686/QuorlDCW" "$(command -v qemu-i386-static)"
   fi
 }
 
@@ -92,6 +120,7 @@ test_mingw64() {
   QUORL_TOOL=$exe QUORL_TOOL_RUNNER=$WINE QUORL_TOOL_LINE_ENDS=crlf \
     run_ctest "$BUILD" -L '^(blackbox|realdata)$' ||
     status=$?
+  same_geopackage "$exe" "$WINE" || status=$?
   wine_stop
   return "$status"
 }
@@ -106,6 +135,7 @@ for t in "${targets[@]}"; do
     s390x | armhf | aarch64)
       build_linux "$t"
       run_ctest "build-$t"
+      same_geopackage "$ROOT/build-$t/QuorlDCW" "$(cross_runner "$t" "build-$t")"
       ;;
     i686) test_i686 ;;
     mingw64) test_mingw64 ;;
