@@ -9,12 +9,6 @@
 
 namespace {
 
-std::string trimSpaces(const std::string& text) {
-  const size_t begin = text.find_first_not_of(' ');
-  if (begin == std::string::npos) return "";
-  return text.substr(begin, text.find_last_not_of(' ') + 1 - begin);
-}
-
 bool sameName(const std::string& a, const std::string& b) {
   return sameNameIgnoringCase(a.c_str(), b.c_str());
 }
@@ -75,9 +69,7 @@ std::vector<CodedValue> columnCodes(ValueTables& tables, const Table& table, int
   const ColumnDefinition& column = table.header.column[i];
   const std::string valueTable = trimSpaces(column.valueTable);
   if (!sameName(valueTable, "int.vdt") && !sameName(valueTable, "char.vdt")) return codes;
-  std::string name = valueTable;
-  std::transform(name.begin(), name.end(), name.begin(),
-                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
+  const std::string name = lowerCaseName(valueTable);
   auto rows = std::find_if(tables.tables.begin(), tables.tables.end(),
                            [&](const ValueTables::Rows& r) { return r.name == name; });
   if (rows == tables.tables.end()) {

@@ -34,20 +34,10 @@ void holdRange(RowValues& row, int parameter, size_t offset, bool trim) {
 // refilled; the data may end first, which cuts the row.
 void readText(TableStream& table, RowValues& row, int parameter, int64_t n, bool trim) {
   const size_t offset = row.text.used;
-  for (;;) {
-    int64_t piece = table.end - table.next;
-    if (piece > n) piece = n;
-    char* p = beginHeld(row.text, 2 * static_cast<size_t>(piece));
-    endHeld(row.text, utf8FromLatin1(p, table.next, static_cast<size_t>(piece)));
-    table.next += piece;
-    n -= piece;
-    if (n == 0) break;
-    if (!fillTable(table)) {
-      table.readStatus = 0;
-      return;
-    }
-  }
-  holdRange(row, parameter, offset, trim);
+  const bool whole = takeInPieces(table, n, [&](const unsigned char* bytes, size_t piece) {
+    endHeld(row.text, utf8FromLatin1(beginHeld(row.text, 2 * piece), bytes, piece));
+  });
+  if (whole) holdRange(row, parameter, offset, trim);
 }
 
 void bindFiniteOrNull(RowValues& row, int parameter, double v, bool finite) {

@@ -16,12 +16,6 @@ bool endsWithIgnoringCase(const std::string& name, const char* end) {
   return name.size() >= n && sameNameIgnoringCase(name.c_str() + name.size() - n, end);
 }
 
-std::string trimSpaces(const std::string& text) {
-  const size_t begin = text.find_first_not_of(' ');
-  if (begin == std::string::npos) return "";
-  return text.substr(begin, text.find_last_not_of(' ') + 1 - begin);
-}
-
 bool isJoinTable(const std::string& name) {
   for (const char* end : {".pjt", ".ljt", ".ajt", ".tjt"})
     if (endsWithIgnoringCase(name, end)) return true;
@@ -40,20 +34,16 @@ bool isPrimitiveOf(FeatureKind kind, const std::string& name) {
   }
 }
 
-// A table the whole layer needs, or null with why it cannot be read in
-// failure: path is where it was looked for, as it is printed.
-TableHandle openNeededTable(const std::string& folder, const std::string& entry,
-                            const std::string& path, std::string& failure) {
-  JoinedTableState state = TABLE_MISSING;
-  TableHandle table;
-  if (!entry.empty()) table = openJoinedTable(joinPath(folder, entry), state);
-  switch (state) {
-    case TABLE_OPENED: break;
-    case TABLE_MISSING: failure = "can't open " + path + " for reading"; break;
-    case TABLE_INVALID: failure = "can't read " + path + ": not a valid VPF table"; break;
-    case TABLE_UNREADABLE: failure = "can't read " + path; break;
+// A table the whole layer needs, the entry of folder found for it, or null
+// with why it cannot be read in failure: path is where it was looked for
+// (the entry's, where there is one), as it is printed.
+TableHandle openNeededTable(const std::string& entry, const std::string& path,
+                            std::string& failure) {
+  if (entry.empty()) {
+    failure = "can't open " + path + " for reading";
+    return nullptr;
   }
-  return table;
+  return openWholeTable(path, failure);
 }
 
 // The first row of the schema that joins table1 to the kind's primitive,
@@ -112,7 +102,7 @@ std::string readTileNames(FeatureLayer& layer) {
   const std::string entry = folderEntry.empty() ? "" : findEntry(folder, "tileref.aft");
   const std::string path = joinPath(folder, entry.empty() ? "tileref.aft" : entry);
   std::string failure;
-  TableHandle table = openNeededTable(folder, entry, path, failure);
+  TableHandle table = openNeededTable(entry, path, failure);
   if (table == nullptr) return failure;
   RowPlan plan;
   if (planColumn(*table, plan, "id", KEY_COLUMN, 0) < 0) return path + " has no column id";
@@ -135,7 +125,7 @@ std::string readFeatureSchema(const std::string& coverage, std::vector<SchemaRow
   const std::string entry = findEntry(coverage, "fcs");
   const std::string path = joinPath(coverage, entry.empty() ? "fcs" : entry);
   std::string failure;
-  TableHandle table = openNeededTable(coverage, entry, path, failure);
+  TableHandle table = openNeededTable(entry, path, failure);
   if (table == nullptr) return failure;
   static const char* const kColumns[] = {"feature_class", "table1", "table1_key", "table2",
                                          "table2_key"};

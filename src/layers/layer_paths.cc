@@ -9,16 +9,10 @@
 
 namespace {
 
-std::string lowerCase(std::string name) {
-  for (char& c : name)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return name;
-}
-
 // A name as a layer name's part: lower case, every byte but a-z, 0-9 and
 // '_' made '_'.
 std::string namePart(const std::string& name) {
-  std::string part = lowerCase(name);
+  std::string part = lowerCaseName(name);
   for (char& c : part)
     if (!((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_')) c = '_';
   return part;
@@ -31,7 +25,7 @@ std::vector<std::string> sortedEntries(const std::string& dir) {
   for (std::string& name : folderEntries(dir))
     if (name != "." && name != "..") names.push_back(std::move(name));
   std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    const std::string la = lowerCase(a), lb = lowerCase(b);
+    const std::string la = lowerCaseName(a), lb = lowerCaseName(b);
     return la != lb ? la < lb : a < b;
   });
   return names;

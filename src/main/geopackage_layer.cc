@@ -13,26 +13,6 @@
 
 namespace {
 
-std::string trimSpaces(const std::string& text) {
-  const size_t begin = text.find_first_not_of(' ');
-  if (begin == std::string::npos) return "";
-  return text.substr(begin, text.find_last_not_of(' ') + 1 - begin);
-}
-
-// The feature table, its header read with the later edition's grammar
-// (which reads every first-edition table alike); null with why not.
-TableHandle openFeatureTable(const std::string& path, std::string& failure) {
-  JoinedTableState state = TABLE_MISSING;
-  TableHandle table = openJoinedTable(path, state);
-  switch (state) {
-    case TABLE_OPENED: break;
-    case TABLE_MISSING: failure = "can't open " + path + " for reading"; break;
-    case TABLE_INVALID: failure = "can't read " + path + ": not a valid VPF table"; break;
-    case TABLE_UNREADABLE: failure = "can't read " + path; break;
-  }
-  return table;
-}
-
 // The layer's description: its feature class's in the coverage's fca, else
 // the table's own. The class is what the schema's first row naming the
 // table says, else the table's name less its extension.
@@ -81,7 +61,7 @@ LayerTable describeLayer(const Table& table, const FeatureLayer& layer, const La
 
 LayerOutcome writeGeoPackageLayer(GeoPackage& gpkg, const LayerPath& path, int32_t srsId) {
   LayerOutcome outcome;
-  TableHandle handle = openFeatureTable(path.table, outcome.leftOut);
+  TableHandle handle = openWholeTable(path.table, outcome.leftOut);
   if (handle == nullptr) return outcome;
   Table& table = *handle;
   makeColumnKeys(table);

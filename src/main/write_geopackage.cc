@@ -93,14 +93,8 @@ int32_t librarySrs(const std::string& library, Progress& progress) {
     if (planColumn(*grt, plan, "data_type", TEXT_COLUMN, 0) >= 0 &&
         planColumn(*grt, plan, "geo_datum_code", TEXT_COLUMN, 1) >= 0 &&
         readPlannedRow(*grt, plan, nullptr, nullptr, texts)) {
-      for (std::string& text : texts) {
-        const size_t begin = text.find_first_not_of(' ');
-        text = begin == std::string::npos
-                   ? ""
-                   : text.substr(begin, text.find_last_not_of(' ') + 1 - begin);
-      }
-      if (sameNameIgnoringCase(texts[0].c_str(), "GEO") &&
-          sameNameIgnoringCase(texts[1].c_str(), "WGE"))
+      if (sameNameIgnoringCase(trimSpaces(texts[0]).c_str(), "GEO") &&
+          sameNameIgnoringCase(trimSpaces(texts[1]).c_str(), "WGE"))
         return WGS84_SRS;
     }
   }
