@@ -56,15 +56,19 @@ test: build
 	  fuzz=$$!; status=0; $(MAKE) sanitize-test || status=$$?; \
 	  wait $$fuzz || status=$$?; cat $(FUZZ_OUT)/make-test.log; exit $$status
 
+# The sanitized and fuzz builds link the SQLite that the plain build has
+# compiled, where there is one, rather than compile the large file again.
+BUILT_SQLITE = $(if $(wildcard $(BUILD)/libquorl_sqlite.a),-DQUORL_SQLITE_LIBRARY=$(abspath $(BUILD))/libquorl_sqlite.a)
+
 sanitize-test:
-	CC=clang CXX=clang++ cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORL_SANITIZE=ON
+	CC=clang CXX=clang++ cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORL_SANITIZE=ON $(BUILT_SQLITE)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # Fuzzes for FUZZ_SECONDS with FUZZ_JOBS processes; the corpus grows in
 # $(FUZZ_OUT)/corpus, findings land in $(FUZZ_OUT)/findings.
 fuzz:
-	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORL_FUZZ=ON -DQUORL_TESTS=OFF
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORL_FUZZ=ON -DQUORL_TESTS=OFF $(BUILT_SQLITE)
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target quorl_fuzz
 	FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZ_JOBS=$(FUZZ_JOBS) fuzz/run_fuzz.sh $(FUZZ_BUILD)/fuzz/quorl_fuzz $(FUZZ_OUT)
 
@@ -148,13 +152,14 @@ package:
 # by its cross toolchain (installed when missing) and checked under qemu-user
 # and wine; see cmake/build_release.sh.
 release:
-	JOBS=$(JOBS) RELEASE_BUILD=$(RELEASE_BUILD) cmake/build_release.sh $(DIST)
+	JOBS=$(JOBS) BUILD=$(BUILD) RELEASE_BUILD=$(RELEASE_BUILD) cmake/build_release.sh $(DIST)
 
 # Every build and output folder; distclean also drops the generated
-# benchmark tables, which take a while to make again.
+# benchmark tables and SQLite's one-file source, which take a while to
+# make again.
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(FUZZ_OUT) $(COVERAGE_BUILD) $(BENCH_BUILD) \
 	  $(PACKAGE_BUILD) $(RELEASE_BUILD) $(DIST) $(addprefix build-,$(CROSS_TARGETS))
 
 distclean: clean
-	rm -rf $(BENCH_DATA)
+	rm -rf $(BENCH_DATA) third_party

@@ -45,7 +45,12 @@ for t in "${targets[@]}"; do
   start=$SECONDS
   if [ "$t" = native ]; then
     dir=$RELEASE_BUILD/native
-    CC=gcc CXX=g++ cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release -DQUORL_TESTS=OFF >/dev/null
+    # SQLite as the plain build (make build, g++ and Release too) has
+    # compiled it, where it has.
+    sqlite=()
+    plain=$ROOT/${BUILD:-build}/libquorl_sqlite.a
+    [ -f "$plain" ] && sqlite=(-DQUORL_SQLITE_LIBRARY="$plain")
+    CC=gcc CXX=g++ cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release -DQUORL_TESTS=OFF "${sqlite[@]}" >/dev/null
   else
     dir=build-$t
     tests=()

@@ -16,6 +16,18 @@ if(NOT EXISTS "${QUORL_SQLITE_DIR}/sqlite3.c")
   endif()
 endif()
 
+# A build for this machine may take the library another build for it has
+# compiled (QUORL_SQLITE_LIBRARY, a libquorl_sqlite.a): the sanitized and
+# fuzz builds of make test take the plain build's rather than compile the
+# one large file again.
+set(QUORL_SQLITE_LIBRARY "" CACHE FILEPATH "A quorl_sqlite library already compiled for this host")
+if(QUORL_SQLITE_LIBRARY)
+  add_library(quorl_sqlite STATIC IMPORTED)
+  set_target_properties(quorl_sqlite PROPERTIES IMPORTED_LOCATION ${QUORL_SQLITE_LIBRARY})
+  target_include_directories(quorl_sqlite SYSTEM INTERFACE ${QUORL_SQLITE_DIR})
+  return()
+endif()
+
 add_library(quorl_sqlite STATIC ${QUORL_SQLITE_DIR}/sqlite3.c)
 target_include_directories(quorl_sqlite SYSTEM PUBLIC ${QUORL_SQLITE_DIR})
 # What the tool uses and nothing more: one thread, no extensions loaded at
