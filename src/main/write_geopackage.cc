@@ -63,10 +63,10 @@ struct Progress {
 
   void show(size_t layer, size_t layers, const std::string& name) {
     if (!shown) return;
-    char line[128];
-    std::snprintf(line, sizeof line, "layer %zu of %zu: %.80s", layer, layers, name.c_str());
-    const size_t n = std::strlen(line);
-    std::fprintf(stderr, "\r%s%*s", line, static_cast<int>(width > n ? width - n : 0), "");
+    const std::string line = "layer " + std::to_string(layer) + " of " + std::to_string(layers) +
+                             ": " + name.substr(0, 80);
+    const size_t n = line.size();
+    std::fprintf(stderr, "\r%s%*s", line.c_str(), static_cast<int>(width > n ? width - n : 0), "");
     width = n;
     std::fflush(stderr);
   }
@@ -121,14 +121,9 @@ void copyToStandardOutput(const std::string& path) {
 
 const char* plural(int64_t n, const char* one, const char* many) { return n == 1 ? one : many; }
 
-}  // namespace
-
-void writeGeoPackage(const char* path) {
-  heldTextExhausted = outOfMemoryExit;
-  std::set_new_handler(outOfMemoryExit);
-  const std::string lastChange = lastChangeText();
-  if (outputPath == nullptr && isatty(fileno(stdout)))
-    usageLineExit("-o gpkg writes a binary file: give -w FILE or redirect standard output");
+// The feature tables of path; a path that is none of the kinds, or holds
+// none, ends the run.
+std::vector<LayerPath> layersOf(const char* path) {
   std::vector<LayerPath> layers;
   switch (findLayerPaths(path, layers)) {
     case PATH_MISSING: usageLineExit(std::string("can't open ") + path + " for reading");
@@ -140,7 +135,12 @@ void writeGeoPackage(const char* path) {
     case PATH_LAYERS: break;
   }
   if (layers.empty()) usageLineExit(std::string(path) + " holds no feature table");
+  return layers;
+}
 
+// Makes the GeoPackage under its temporary name: FILE's, or for standard
+// output one in the temporary folder. Where it cannot be made the run ends.
+void startRunGeoPackage(const std::string& lastChange) {
   const std::string made =
       outputPath != nullptr ? createOutputFile(outputPath) : createTemporaryFile();
   if (!made.empty())
@@ -148,15 +148,23 @@ void writeGeoPackage(const char* path) {
         "can't write " +
         (outputPath != nullptr ? std::string(outputPath) : std::string("a temporary file")) + ": " +
         made);
-  const std::string file = outputFileTemporaryPath();
   setOutputFileCloser(closeRunGeoPackage);
-  startGeoPackage(geoPackage, file, lastChange);
+  startGeoPackage(geoPackage, outputFileTemporaryPath(), lastChange);
+}
 
+// What the layers' writing leaves to say.
+struct LayersWritten {
+  int64_t layers = 0, features = 0;
+  int64_t missing = 0;       // features without geometry
+  std::string firstMissing;  // "LAYER row R: CAUSE"
+  bool said = false;         // a line said what was not written
+};
+
+// Writes each layer, and says on standard error what could not be.
+LayersWritten writeLayers(const std::vector<LayerPath>& layers) {
   Progress progress;
   std::map<std::string, int32_t> srsOfLibrary;
-  bool said = false;  // a line says what was not written
-  int64_t written = 0, features = 0, missing = 0;
-  std::string firstMissing;
+  LayersWritten written;
   for (size_t i = 0; i < layers.size(); ++i) {
     const LayerPath& layer = layers[i];
     progress.show(i + 1, layers.size(), layer.name);
@@ -167,11 +175,11 @@ void writeGeoPackage(const char* path) {
     if (!outcome.leftOut.empty()) {
       progress.clear();
       writeMessageLine("left out " + layer.name + ": " + outcome.leftOut);
-      said = true;
+      written.said = true;
       continue;
     }
-    ++written;
-    features += outcome.features;
+    ++written.layers;
+    written.features += outcome.features;
     if (outcome.readFailed || outcome.cutRow > 0) {
       progress.clear();
       if (outcome.readFailed)
@@ -179,29 +187,44 @@ void writeGeoPackage(const char* path) {
       else
         writeMessageLine(layer.name + ": its data ends inside row " +
                          std::to_string(outcome.cutRow));
-      said = true;
+      written.said = true;
     }
-    if (outcome.missing > 0 && missing == 0)
-      firstMissing = layer.name + " row " + std::to_string(outcome.firstMissingRow) + ": " +
-                     outcome.firstCause;
-    missing += outcome.missing;
+    if (outcome.missing > 0 && written.missing == 0)
+      written.firstMissing = layer.name + " row " + std::to_string(outcome.firstMissingRow) + ": " +
+                             outcome.firstCause;
+    written.missing += outcome.missing;
   }
   progress.clear();
-  if (written == 0) usageLineExit(std::string("no layer of ") + path + " could be written");
-  if (missing > 0) {
-    std::fprintf(stderr, "%" PRId64 " %s no geometry; the first, ", missing,
-                 plural(missing, "feature has", "features have"));
-    writeMessageLine(firstMissing);
-    said = true;
+  return written;
+}
+
+}  // namespace
+
+void writeGeoPackage(const char* path) {
+  heldTextExhausted = outOfMemoryExit;
+  std::set_new_handler(outOfMemoryExit);
+  const std::string lastChange = lastChangeText();
+  if (outputPath == nullptr && isatty(fileno(stdout)))
+    usageLineExit("-o gpkg writes a binary file: give -w FILE or redirect standard output");
+  const std::vector<LayerPath> layers = layersOf(path);
+
+  startRunGeoPackage(lastChange);
+  LayersWritten written = writeLayers(layers);
+  if (written.layers == 0) usageLineExit(std::string("no layer of ") + path + " could be written");
+  if (written.missing > 0) {
+    std::fprintf(stderr, "%" PRId64 " %s no geometry; the first, ", written.missing,
+                 plural(written.missing, "feature has", "features have"));
+    writeMessageLine(written.firstMissing);
+    written.said = true;
   }
   finishGeoPackage(geoPackage);
   setOutputFileCloser(nullptr);
   if (outputPath == nullptr) {
-    copyToStandardOutput(file);
+    copyToStandardOutput(outputFileTemporaryPath());
     discardOutputFile();
   }
-  std::fprintf(stderr, "%" PRId64 " %s, %" PRId64 " %s\n", written,
-               plural(written, "layer", "layers"), features,
-               plural(features, "feature", "features"));
-  endRun(said ? EXIT_INVALID_TABLE : EXIT_DUMPED);
+  std::fprintf(stderr, "%" PRId64 " %s, %" PRId64 " %s\n", written.layers,
+               plural(written.layers, "layer", "layers"), written.features,
+               plural(written.features, "feature", "features"));
+  endRun(written.said ? EXIT_INVALID_TABLE : EXIT_DUMPED);
 }
