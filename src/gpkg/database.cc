@@ -1,6 +1,8 @@
 #include "gpkg/database.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "run/run_control.h"
 
@@ -33,6 +35,10 @@ std::string failureReason(sqlite3* db) {
   return sqlite3_errmsg(db);
 }
 
+// The statements prepareSql made that finishSql has not finalized yet (not
+// those the R*Tree makes for itself, which it finalizes).
+std::vector<sqlite3_stmt*> openStatements;
+
 void check(sqlite3* db, int result) {
   if (result != SQLITE_OK) databaseFailedExit(db);
 }
@@ -44,18 +50,19 @@ void databaseFailedExit(sqlite3* db) {
   outputFailedExit(failureReason(db));
 }
 
-sqlite3* openGeoPackageDatabase(const std::string& path) {
-  sqlite3* db = nullptr;
+void openGeoPackageDatabase(const std::string& path, sqlite3*& db) {
   const int result =
       sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
   if (db == nullptr) outOfMemoryExit();
   if (result != SQLITE_OK) databaseFailedExit(db);
   runSql(db, kSettings);
-  return db;
 }
 
 bool closeGeoPackageDatabase(sqlite3* db) {
-  // Statements left open (a run ended by a failure) are closed with it.
+  // Statements left open (a run ended by a failure) are finalized first:
+  // while one is open, the connection would keep its memory and its file.
+  for (sqlite3_stmt* statement : openStatements) sqlite3_finalize(statement);
+  openStatements.clear();
   return sqlite3_close_v2(db) == SQLITE_OK;
 }
 
@@ -67,6 +74,7 @@ sqlite3_stmt* prepareSql(sqlite3* db, const std::string& sql) {
   sqlite3_stmt* statement = nullptr;
   check(db, sqlite3_prepare_v3(db, sql.c_str(), static_cast<int>(sql.size()),
                                SQLITE_PREPARE_PERSISTENT, &statement, nullptr));
+  openStatements.push_back(statement);
   return statement;
 }
 
@@ -121,4 +129,8 @@ void bindNull(sqlite3_stmt* statement, int parameter) {
   check(sqlite3_db_handle(statement), sqlite3_bind_null(statement, parameter));
 }
 
-void finishSql(sqlite3_stmt* statement) { sqlite3_finalize(statement); }
+void finishSql(sqlite3_stmt* statement) {
+  const auto open = std::find(openStatements.begin(), openStatements.end(), statement);
+  if (open != openStatements.end()) openStatements.erase(open);
+  sqlite3_finalize(statement);
+}

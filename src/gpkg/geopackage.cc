@@ -97,7 +97,7 @@ std::string timestampText(int64_t seconds) {
 
 void startGeoPackage(GeoPackage& gpkg, const std::string& path, const std::string& lastChange) {
   gpkg.lastChange = lastChange;
-  gpkg.db = openGeoPackageDatabase(path);
+  openGeoPackageDatabase(path, gpkg.db);
   runSql(gpkg.db,
          "PRAGMA application_id = 1196444487;"  // 0x47504B47, "GPKG"
          "PRAGMA user_version = 10400;"         // GeoPackage 1.4.0
@@ -119,18 +119,28 @@ void startGeoPackage(GeoPackage& gpkg, const std::string& path, const std::strin
       "INSERT INTO gpkg_data_column_constraints VALUES (?,'enum',?,NULL,NULL,NULL,NULL,?)");
 }
 
+namespace {
+
+// Forgets the statements, which closing the database finalizes.
+void forgetStatements(GeoPackage& gpkg) {
+  gpkg.addContents = gpkg.addGeometryColumn = gpkg.addExtension = nullptr;
+  gpkg.addDataColumn = gpkg.addConstraint = nullptr;
+}
+
+}  // namespace
+
 void finishGeoPackage(GeoPackage& gpkg) {
   for (sqlite3_stmt* s : {gpkg.addContents, gpkg.addGeometryColumn, gpkg.addExtension,
                           gpkg.addDataColumn, gpkg.addConstraint})
     finishSql(s);
-  gpkg.addContents = gpkg.addGeometryColumn = gpkg.addExtension = nullptr;
-  gpkg.addDataColumn = gpkg.addConstraint = nullptr;
+  forgetStatements(gpkg);
   runSql(gpkg.db, "COMMIT;");
   closeGeoPackageDatabase(gpkg.db);
   gpkg.db = nullptr;
 }
 
 void closeGeoPackage(GeoPackage& gpkg) {
+  forgetStatements(gpkg);
   if (gpkg.db == nullptr) return;
   closeGeoPackageDatabase(gpkg.db);
   gpkg.db = nullptr;
