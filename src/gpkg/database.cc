@@ -26,10 +26,22 @@ const char* const kSettings =
     "PRAGMA temp.cache_size = -16384;"
     "PRAGMA foreign_keys = OFF;";
 
+// The system's error behind the database's last failure: SQLite's record
+// of it, else the last error of the file that failed (a write past a file
+// size limit leaves SQLite's record empty).
+int systemError(sqlite3* db) {
+  int error = sqlite3_system_errno(db);
+  for (const char* schema : {"main", "temp"}) {
+    if (error != 0) break;
+    if (sqlite3_file_control(db, schema, SQLITE_FCNTL_LAST_ERRNO, &error) != SQLITE_OK) error = 0;
+  }
+  return error;
+}
+
 // Why the database failed, in the system's words where the system failed.
 std::string failureReason(sqlite3* db) {
   const int code = sqlite3_errcode(db);
-  const int error = sqlite3_system_errno(db);
+  const int error = systemError(db);
   if (error != 0 && (code == SQLITE_FULL || code == SQLITE_IOERR || code == SQLITE_CANTOPEN))
     return std::strerror(error);
   return sqlite3_errmsg(db);
