@@ -129,6 +129,10 @@ const char* plural(int64_t n, const char* one, const char* many) { return n == 1
 }  // namespace
 
 void writeGeoPackage(const char* path) {
+  // Nothing goes to standard output until the finished file is copied
+  // there; no failed write of an earlier run in this process (the fuzz
+  // harness's) counts against this one.
+  openOutputStreams(nullptr);
   heldTextExhausted = outOfMemoryExit;
   std::set_new_handler(outOfMemoryExit);
   const std::string lastChange = lastChangeText();
