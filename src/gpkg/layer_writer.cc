@@ -1,6 +1,8 @@
 #include "gpkg/layer_writer.h"
 
 #include <algorithm>
+#include <cfloat>
+#include <limits>
 
 #include "gpkg/database.h"
 
@@ -24,6 +26,20 @@ void multiFunction(sqlite3_context* context, int, sqlite3_value** values) {
   putMultiOfOne(out, static_cast<const unsigned char*>(sqlite3_value_blob(values[0])),
                 static_cast<size_t>(sqlite3_value_bytes(values[0])));
   sqlite3_result_blob64(context, out.data, out.used, SQLITE_TRANSIENT);
+}
+
+// A box's bounds as SQLite's R*Tree, which keeps 32-bit floats, can hold
+// them around the geometry: past the largest float a lower bound is that
+// float and an upper bound infinity (and the other way round below), where
+// the float of the number itself would be an infinity on the wrong side.
+double lowerBound(double v) {
+  if (v > FLT_MAX) return FLT_MAX;
+  return v < -FLT_MAX ? -std::numeric_limits<double>::infinity() : v;
+}
+
+double upperBound(double v) {
+  if (v < -FLT_MAX) return -FLT_MAX;
+  return v > FLT_MAX ? std::numeric_limits<double>::infinity() : v;
 }
 
 // The layer's geometry type: the one type of all its geometries, or the
@@ -220,10 +236,10 @@ void bindRowGeometry(LayerWriter& writer, int64_t fid, const Shape* shape) {
   }
   sqlite3_stmt* box = writer.addBox;
   bindInteger(box, 1, fid);
-  bindDouble(box, 2, facts.minX);
-  bindDouble(box, 3, facts.maxX);
-  bindDouble(box, 4, facts.minY);
-  bindDouble(box, 5, facts.maxY);
+  bindDouble(box, 2, lowerBound(facts.minX));
+  bindDouble(box, 3, upperBound(facts.maxX));
+  bindDouble(box, 4, lowerBound(facts.minY));
+  bindDouble(box, 5, upperBound(facts.maxY));
   stepSql(box);
 }
 
