@@ -29,17 +29,25 @@ void multiFunction(sqlite3_context* context, int, sqlite3_value** values) {
 }
 
 // A box's bounds as SQLite's R*Tree, which keeps 32-bit floats, can hold
-// them around the geometry: past the largest float a lower bound is that
-// float and an upper bound infinity (and the other way round below), where
-// the float of the number itself would be an infinity on the wrong side.
+// them around the geometry. It rounds a bound outward to a float, but not
+// past the floats' range: beyond the largest float, or nearer to zero than
+// the smallest normal one, the float it takes may lie on the wrong side.
+// There a lower bound is the next float (or infinity) below, an upper
+// bound the next above.
 double lowerBound(double v) {
   if (v > FLT_MAX) return FLT_MAX;
-  return v < -FLT_MAX ? -std::numeric_limits<double>::infinity() : v;
+  if (v < -FLT_MAX) return -std::numeric_limits<double>::infinity();
+  if (v > 0 && v < FLT_MIN) return 0;
+  if (v < 0 && v > -FLT_MIN) return -FLT_MIN;
+  return v;
 }
 
 double upperBound(double v) {
   if (v < -FLT_MAX) return -FLT_MAX;
-  return v > FLT_MAX ? std::numeric_limits<double>::infinity() : v;
+  if (v > FLT_MAX) return std::numeric_limits<double>::infinity();
+  if (v < 0 && v > -FLT_MIN) return 0;
+  if (v > 0 && v < FLT_MIN) return FLT_MIN;
+  return v;
 }
 
 // The layer's geometry type: the one type of all its geometries, or the
