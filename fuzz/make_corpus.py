@@ -219,6 +219,10 @@ def data_endings():
 def encode(letter, count, value, order):
     """One value of a column of a joined table, in the byte order."""
     e = ">" if order == "M" else "<"
+    if letter == "X":
+        return b""
+    if letter == "D":
+        return value.encode("latin-1").ljust(20)
     if letter == "T":
         text = value.encode("latin-1")
         return struct.pack(e + "i", len(text)) + text if count == "*" else text.ljust(int(count))
@@ -505,6 +509,18 @@ def gpkg_coverages(seeds):
         kind, files = seeds[name]
         write("coverage-gpkg-" + name, coverage_input(kind, files, gpkg))
     kind, files = seeds["line-direct"]
+    # Lines through a join table: one feature's two edges do not meet. A
+    # date and a null column beside them.
+    joined = [
+        ("feat", joined_table([("id", "I", "1"), ("d", "D", "1"), ("x", "X", "1")],
+                              [(1, "20261208000000.00000", None), (2, "2026", None)])),
+        ("fcs", schema(("feat.lft", "id", "join.ljt", "feat_id"),
+                       ("join.ljt", "edg_id", "edg", "id"))),
+        ("join", joined_table([("id", "I", "1"), ("feat_id", "I", "1"), ("edg_id", "I", "1")],
+                              [(1, 1, 1), (2, 1, 3), (3, 2, 2)])),
+        files[2],
+    ]
+    write("coverage-gpkg-line-join", coverage_input(kind, joined, gpkg))
     write("coverage-gpkg-line-direct-folder",
           coverage_input(kind, files, gpkg, GPKG_COVERAGE_FOLDER))
     # The last row cut short: its data ends inside row 3.
