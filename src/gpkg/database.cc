@@ -1,7 +1,6 @@
 #include "gpkg/database.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <vector>
 
@@ -27,21 +26,30 @@ const char* const kSettings =
     "PRAGMA temp.cache_size = -16384;"
     "PRAGMA foreign_keys = OFF;";
 
-// The statements prepareSql made and finishSql has not finished.
-std::vector<sqlite3_stmt*> openStatements;
+// The system's error behind the database's last failure: SQLite's record
+// of it, else the last error of the file that failed (a write past a file
+// size limit leaves SQLite's record empty).
+int systemError(sqlite3* db) {
+  int error = sqlite3_system_errno(db);
+  for (const char* schema : {"main", "temp"}) {
+    if (error != 0) break;
+    if (sqlite3_file_control(db, schema, SQLITE_FCNTL_LAST_ERRNO, &error) != SQLITE_OK) error = 0;
+  }
+  return error;
+}
 
 // Why the database failed, in the system's words where the system failed.
-// SQLite keeps the system's error of some failures only (not of a failed
-// commit): otherwise it is the one the failed call left, lastError, as
-// nothing has called the system since.
-std::string failureReason(sqlite3* db, int lastError) {
+std::string failureReason(sqlite3* db) {
   const int code = sqlite3_errcode(db);
-  int error = sqlite3_system_errno(db);
-  if (error == 0) error = lastError;
+  const int error = systemError(db);
   if (error != 0 && (code == SQLITE_FULL || code == SQLITE_IOERR || code == SQLITE_CANTOPEN))
     return std::strerror(error);
   return sqlite3_errmsg(db);
 }
+
+// The statements prepareSql made that finishSql has not finalized yet (not
+// those the R*Tree makes for itself, which it finalizes).
+std::vector<sqlite3_stmt*> openStatements;
 
 void check(sqlite3* db, int result) {
   if (result != SQLITE_OK) databaseFailedExit(db);
@@ -50,25 +58,21 @@ void check(sqlite3* db, int result) {
 }  // namespace
 
 void databaseFailedExit(sqlite3* db) {
-  const int lastError = errno;
   if (sqlite3_errcode(db) == SQLITE_NOMEM) outOfMemoryExit();
-  outputFailedExit(failureReason(db, lastError));
+  outputFailedExit(failureReason(db));
 }
 
-sqlite3* openGeoPackageDatabase(const std::string& path) {
-  sqlite3* db = nullptr;
+void openGeoPackageDatabase(const std::string& path, sqlite3*& db) {
   const int result =
       sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
   if (db == nullptr) outOfMemoryExit();
   if (result != SQLITE_OK) databaseFailedExit(db);
   runSql(db, kSettings);
-  return db;
 }
 
 bool closeGeoPackageDatabase(sqlite3* db) {
-  // Statements left open (a run ended by a failure) are finished first, so
-  // that the file is closed now: Windows cannot remove an open file. (The
-  // spatial index's module finishes its own.)
+  // Statements left open (a run ended by a failure) are finalized first:
+  // while one is open, the connection would keep its memory and its file.
   for (sqlite3_stmt* statement : openStatements) sqlite3_finalize(statement);
   openStatements.clear();
   return sqlite3_close_v2(db) == SQLITE_OK;
@@ -142,7 +146,6 @@ void bindNull(sqlite3_stmt* statement, int parameter) {
 }
 
 void finishSql(sqlite3_stmt* statement) {
-  if (statement == nullptr) return;
   const auto open = std::find(openStatements.begin(), openStatements.end(), statement);
   if (open != openStatements.end()) openStatements.erase(open);
   sqlite3_finalize(statement);

@@ -11,10 +11,13 @@
 
 // Opens (creates) the database at path, UTF-8, set for one writer that
 // needs no journal: what it writes is thrown away whole if the run fails.
-// Every run gets the same pages from the same statements.
-sqlite3* openGeoPackageDatabase(const std::string& path);
+// Every run gets the same pages from the same statements. db is set as
+// soon as the connection exists, so that a run ended by a failure to set
+// it up closes it too.
+void openGeoPackageDatabase(const std::string& path, sqlite3*& db);
 
-// Closes the database; false where the last writes failed.
+// Closes the database, with any statement still open; false where the
+// last writes failed.
 bool closeGeoPackageDatabase(sqlite3* db);
 
 // Runs SQL text that binds nothing (the schema's statements).

@@ -96,8 +96,9 @@ std::string timestampText(int64_t seconds) {
 }
 
 void startGeoPackage(GeoPackage& gpkg, const std::string& path, const std::string& lastChange) {
+  gpkg = GeoPackage();  // a run in the same process (the fuzz harness's) starts anew
   gpkg.lastChange = lastChange;
-  gpkg.db = openGeoPackageDatabase(path);
+  openGeoPackageDatabase(path, gpkg.db);
   runSql(gpkg.db,
          "PRAGMA application_id = 1196444487;"  // 0x47504B47, "GPKG"
          "PRAGMA user_version = 10400;"         // GeoPackage 1.4.0

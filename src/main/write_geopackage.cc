@@ -201,6 +201,10 @@ LayersWritten writeLayers(const std::vector<LayerPath>& layers) {
 }  // namespace
 
 void writeGeoPackage(const char* path) {
+  // Nothing goes to standard output until the finished file is copied
+  // there; no failed write of an earlier run in this process (the fuzz
+  // harness's) counts against this one.
+  openOutputStreams(nullptr);
   heldTextExhausted = outOfMemoryExit;
   std::set_new_handler(outOfMemoryExit);
   const std::string lastChange = lastChangeText();
