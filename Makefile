@@ -29,7 +29,7 @@ DIST ?= dist
 CROSS_TARGETS ?= s390x i686 armhf aarch64 mingw64
 
 .PHONY: all build run check test sanitize-test fuzz fuzz-coverage bench bench-instructions \
-	bench-layers bench-library bench-gpkg bench-startup check-numbers \
+	bench-layers bench-library bench-gpkg bench-gpkg-database bench-startup check-numbers \
 	cross-test cross-tools package release clean distclean
 
 all: build
@@ -117,6 +117,14 @@ bench-gpkg:
 	  $(if $(SQLITE_DIR),-DQUORL_SQLITE_DIR=$(abspath $(SQLITE_DIR)))
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target QuorlDCW
 	bench/count_gpkg_instructions.sh $(BENCH_BUILD)/QuorlDCW $(BENCH_DATA) $(REALDATA)
+
+# DNC 17's whole database as one GeoPackage against its layers as GeoJSON,
+# one process each: wall times and sizes.
+bench-gpkg-database:
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DQUORL_TESTS=OFF \
+	  $(if $(SQLITE_DIR),-DQUORL_SQLITE_DIR=$(abspath $(SQLITE_DIR)))
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target QuorlDCW
+	bench/time_gpkg_database.sh $(BENCH_BUILD)/QuorlDCW $(BENCH_DATA) $(REALDATA)
 
 # The cost of one run on a small table (STARTUP_TABLE) against an empty
 # static C program, the floor: 200 runs each, in turn.
