@@ -16,6 +16,9 @@ BENCH_BUILD ?= build-release
 BENCH_DATA ?= bench-data
 # The real tables the feature layers' benchmarks read (skipped where missing).
 REALDATA ?= ../shared/realdata
+# SQLite's one-file source for the GeoPackage benchmarks' build, where one
+# is made already (by default the build finds or makes it itself).
+SQLITE_DIR ?=
 PACKAGE_BUILD ?= build-package
 # Every host's packages: one build per host in RELEASE_BUILD, the packages in DIST.
 RELEASE_BUILD ?= build-dist
@@ -26,7 +29,8 @@ DIST ?= dist
 CROSS_TARGETS ?= s390x i686 armhf aarch64 mingw64
 
 .PHONY: all build run check test sanitize-test fuzz fuzz-coverage bench bench-instructions \
-	bench-layers bench-library bench-startup check-numbers cross-test cross-tools package release clean distclean
+	bench-layers bench-library bench-gpkg bench-gpkg-database bench-startup check-numbers \
+	cross-test cross-tools package release clean distclean
 
 all: build
 
@@ -104,6 +108,23 @@ bench-library:
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DQUORL_TESTS=OFF
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target QuorlDCW
 	bench/write_all_layers.sh $(BENCH_BUILD)/QuorlDCW $(BENCH_DATA) $(REALDATA)
+
+# Instructions (valgrind) and peak memory of -o gpkg against -o geojson of
+# each layer: DNC 17's library and a generated coverage (GPKG_COUNT_MB of
+# edges, default 100).
+bench-gpkg:
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DQUORL_TESTS=OFF \
+	  $(if $(SQLITE_DIR),-DQUORL_SQLITE_DIR=$(abspath $(SQLITE_DIR)))
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target QuorlDCW
+	bench/count_gpkg_instructions.sh $(BENCH_BUILD)/QuorlDCW $(BENCH_DATA) $(REALDATA)
+
+# DNC 17's whole database as one GeoPackage against its layers as GeoJSON,
+# one process each: wall times and sizes.
+bench-gpkg-database:
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DQUORL_TESTS=OFF \
+	  $(if $(SQLITE_DIR),-DQUORL_SQLITE_DIR=$(abspath $(SQLITE_DIR)))
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target QuorlDCW
+	bench/time_gpkg_database.sh $(BENCH_BUILD)/QuorlDCW $(BENCH_DATA) $(REALDATA)
 
 # The cost of one run on a small table (STARTUP_TABLE) against an empty
 # static C program, the floor: 200 runs each, in turn.
