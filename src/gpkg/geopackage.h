@@ -31,6 +31,9 @@ struct DataColumnRow {
 struct ConstraintRow {
   std::string constraint, value, description;
 };
+struct TriggerRow {
+  std::string name, table, sql;
+};
 
 struct GeoPackage {
   sqlite3* db = nullptr;
@@ -39,6 +42,7 @@ struct GeoPackage {
   std::vector<GeometryColumnRow> geometryColumns;  // each with its spatial index
   std::vector<DataColumnRow> dataColumns;
   std::vector<ConstraintRow> constraints;
+  std::vector<TriggerRow> triggers;  // the spatial indexes' triggers
 };
 
 // The spatial references a layer may have: WGS 84 longitude and latitude,

@@ -47,61 +47,57 @@ std::string geometryTypeName(const LayerWriter& writer, bool& multi) {
 std::string indexName(const LayerWriter& writer) { return "rtree_" + writer.table.name + "_geom"; }
 
 // The triggers that keep the spatial index in step when a program later
-// inserts, updates or deletes features (GeoPackage 1.4, F.3).
-std::string indexTriggers(const std::string& table) {
+// inserts, updates or deletes features (GeoPackage 1.4, F.3): each one's
+// name and statement.
+std::vector<std::pair<std::string, std::string>> indexTriggers(const std::string& table) {
   const std::string t = quotedName(table);
   const std::string i = quotedName("rtree_" + table + "_geom");
-  const auto name = [&](const char* what) {
-    return quotedName("rtree_" + table + "_geom_" + what);
-  };
   const std::string box =
       "NEW.fid, ST_MinX(NEW.geom), ST_MaxX(NEW.geom), ST_MinY(NEW.geom), ST_MaxY(NEW.geom)";
-  return "CREATE TRIGGER " + name("insert") + " AFTER INSERT ON " + t +
-         " WHEN (new.geom NOT NULL AND NOT ST_IsEmpty(NEW.geom)) BEGIN"
-         " INSERT OR REPLACE INTO " +
-         i + " VALUES (" + box +
-         "); END;"
-         "CREATE TRIGGER " +
-         name("update6") + " AFTER UPDATE OF geom ON " + t +
-         " WHEN OLD.fid = NEW.fid AND (NEW.geom NOTNULL AND NOT ST_IsEmpty(NEW.geom))"
-         " AND (OLD.geom NOTNULL AND NOT ST_IsEmpty(OLD.geom)) BEGIN"
-         " UPDATE " +
-         i +
-         " SET minx = ST_MinX(NEW.geom), maxx = ST_MaxX(NEW.geom),"
-         " miny = ST_MinY(NEW.geom), maxy = ST_MaxY(NEW.geom) WHERE id = NEW.fid; END;"
-         "CREATE TRIGGER " +
-         name("update7") + " AFTER UPDATE OF geom ON " + t +
-         " WHEN OLD.fid = NEW.fid AND (NEW.geom NOTNULL AND NOT ST_IsEmpty(NEW.geom))"
-         " AND (OLD.geom ISNULL OR ST_IsEmpty(OLD.geom)) BEGIN"
-         " INSERT INTO " +
-         i + " VALUES (" + box +
-         "); END;"
-         "CREATE TRIGGER " +
-         name("update2") + " AFTER UPDATE OF geom ON " + t +
-         " WHEN OLD.fid = NEW.fid AND (NEW.geom ISNULL OR ST_IsEmpty(NEW.geom)) BEGIN"
-         " DELETE FROM " +
-         i +
-         " WHERE id = OLD.fid; END;"
-         "CREATE TRIGGER " +
-         name("update5") + " AFTER UPDATE ON " + t +
-         " WHEN OLD.fid != NEW.fid AND (NEW.geom NOTNULL AND NOT ST_IsEmpty(NEW.geom)) BEGIN"
-         " DELETE FROM " +
-         i +
-         " WHERE id = OLD.fid;"
-         " INSERT OR REPLACE INTO " +
-         i + " VALUES (" + box +
-         "); END;"
-         "CREATE TRIGGER " +
-         name("update4") + " AFTER UPDATE ON " + t +
-         " WHEN OLD.fid != NEW.fid AND (NEW.geom ISNULL OR ST_IsEmpty(NEW.geom)) BEGIN"
-         " DELETE FROM " +
-         i +
-         " WHERE id IN (OLD.fid, NEW.fid); END;"
-         "CREATE TRIGGER " +
-         name("delete") + " AFTER DELETE ON " + t +
-         " WHEN old.geom NOT NULL BEGIN"
-         " DELETE FROM " +
-         i + " WHERE id = OLD.fid; END;";
+  const std::pair<const char*, std::string> bodies[] = {
+      {"insert", " AFTER INSERT ON " + t +
+                     " WHEN (new.geom NOT NULL AND NOT ST_IsEmpty(NEW.geom)) BEGIN"
+                     " INSERT OR REPLACE INTO " +
+                     i + " VALUES (" + box + "); END"},
+      {"update6",
+       " AFTER UPDATE OF geom ON " + t +
+           " WHEN OLD.fid = NEW.fid AND (NEW.geom NOTNULL AND NOT ST_IsEmpty(NEW.geom))"
+           " AND (OLD.geom NOTNULL AND NOT ST_IsEmpty(OLD.geom)) BEGIN"
+           " UPDATE " +
+           i +
+           " SET minx = ST_MinX(NEW.geom), maxx = ST_MaxX(NEW.geom),"
+           " miny = ST_MinY(NEW.geom), maxy = ST_MaxY(NEW.geom) WHERE id = NEW.fid; END"},
+      {"update7", " AFTER UPDATE OF geom ON " + t +
+                      " WHEN OLD.fid = NEW.fid AND (NEW.geom NOTNULL AND NOT ST_IsEmpty(NEW.geom))"
+                      " AND (OLD.geom ISNULL OR ST_IsEmpty(OLD.geom)) BEGIN"
+                      " INSERT INTO " +
+                      i + " VALUES (" + box + "); END"},
+      {"update2", " AFTER UPDATE OF geom ON " + t +
+                      " WHEN OLD.fid = NEW.fid AND (NEW.geom ISNULL OR ST_IsEmpty(NEW.geom)) BEGIN"
+                      " DELETE FROM " +
+                      i + " WHERE id = OLD.fid; END"},
+      {"update5", " AFTER UPDATE ON " + t +
+                      " WHEN OLD.fid != NEW.fid AND (NEW.geom NOTNULL AND NOT ST_IsEmpty(NEW.geom))"
+                      " BEGIN DELETE FROM " +
+                      i +
+                      " WHERE id = OLD.fid;"
+                      " INSERT OR REPLACE INTO " +
+                      i + " VALUES (" + box + "); END"},
+      {"update4", " AFTER UPDATE ON " + t +
+                      " WHEN OLD.fid != NEW.fid AND (NEW.geom ISNULL OR ST_IsEmpty(NEW.geom)) BEGIN"
+                      " DELETE FROM " +
+                      i + " WHERE id IN (OLD.fid, NEW.fid); END"},
+      {"delete", " AFTER DELETE ON " + t +
+                     " WHEN old.geom NOT NULL BEGIN"
+                     " DELETE FROM " +
+                     i + " WHERE id = OLD.fid; END"},
+  };
+  std::vector<std::pair<std::string, std::string>> triggers;
+  for (const auto& body : bodies) {
+    const std::string name = "rtree_" + table + "_geom_" + body.first;
+    triggers.emplace_back(name, "CREATE TRIGGER " + quotedName(name) + body.second);
+  }
+  return triggers;
 }
 
 // The scratch table that holds a layer's rows until its table is made: its
@@ -231,7 +227,9 @@ void endLayer(LayerWriter& writer) {
     runSql(db, "CREATE VIRTUAL TABLE " + quotedName(indexName(writer)) +
                    " USING rtree(id, minx, maxx, miny, maxy)");
     buildSpatialIndex(db, indexName(writer), writer.boxes);
-    runSql(db, indexTriggers(table.name));
+    for (auto& trigger : indexTriggers(table.name))
+      writer.gpkg->triggers.push_back(
+          {std::move(trigger.first), table.name, std::move(trigger.second)});
     z = writer.withHeights == 0 ? 0 : writer.withHeights == writer.drawn ? 1 : 2;
   }
   addLayerRows(writer, type, z);
