@@ -19,6 +19,7 @@ const char* const kSettings =
     "PRAGMA secure_delete = OFF;"
     "PRAGMA journal_mode = OFF;"
     "PRAGMA temp.journal_mode = OFF;"
+    "PRAGMA temp.page_size = 65536;"
     "PRAGMA synchronous = NORMAL;"
     "PRAGMA locking_mode = EXCLUSIVE;"
     "PRAGMA temp_store = FILE;"
