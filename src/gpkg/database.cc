@@ -1,6 +1,7 @@
 #include "gpkg/database.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <vector>
 
@@ -42,7 +43,9 @@ int systemError(sqlite3* db) {
 // Why the database failed, in the system's words where the system failed.
 std::string failureReason(sqlite3* db) {
   const int code = sqlite3_errcode(db);
-  const int error = systemError(db);
+  int error = systemError(db);
+  // A full disk is SQLite's own "full", which keeps no system error.
+  if (code == SQLITE_FULL && error == 0) error = ENOSPC;
   if (error != 0 && (code == SQLITE_FULL || code == SQLITE_IOERR || code == SQLITE_CANTOPEN))
     return std::strerror(error);
   return sqlite3_errmsg(db);
