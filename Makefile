@@ -16,6 +16,9 @@ BENCH_BUILD ?= build-release
 BENCH_DATA ?= bench-data
 # The real tables the feature layers' benchmarks read (skipped where missing).
 REALDATA ?= ../shared/realdata
+# SQLite's one-file source for the GeoPackage benchmarks' build, where one
+# is made already (by default the build finds or makes it itself).
+SQLITE_DIR ?=
 PACKAGE_BUILD ?= build-package
 # Every host's packages: one build per host in RELEASE_BUILD, the packages in DIST.
 RELEASE_BUILD ?= build-dist
@@ -26,7 +29,8 @@ DIST ?= dist
 CROSS_TARGETS ?= s390x i686 armhf aarch64 mingw64
 
 .PHONY: all build run check test sanitize-test fuzz fuzz-coverage bench bench-instructions \
-	bench-layers bench-library bench-startup check-numbers cross-test cross-tools package release clean distclean
+	bench-layers bench-library bench-gpkg bench-gpkg-database bench-startup check-numbers \
+	cross-test cross-tools package release clean distclean
 
 all: build
 
@@ -56,15 +60,19 @@ test: build
 	  fuzz=$$!; status=0; $(MAKE) sanitize-test || status=$$?; \
 	  wait $$fuzz || status=$$?; cat $(FUZZ_OUT)/make-test.log; exit $$status
 
+# The sanitized and fuzz builds link the SQLite that the plain build has
+# compiled, where there is one, rather than compile the large file again.
+BUILT_SQLITE = $(if $(wildcard $(BUILD)/libquorl_sqlite.a),-DQUORL_SQLITE_LIBRARY=$(abspath $(BUILD))/libquorl_sqlite.a)
+
 sanitize-test:
-	CC=clang CXX=clang++ cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORL_SANITIZE=ON
+	CC=clang CXX=clang++ cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORL_SANITIZE=ON $(BUILT_SQLITE)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # Fuzzes for FUZZ_SECONDS with FUZZ_JOBS processes; the corpus grows in
 # $(FUZZ_OUT)/corpus, findings land in $(FUZZ_OUT)/findings.
 fuzz:
-	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORL_FUZZ=ON -DQUORL_TESTS=OFF
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORL_FUZZ=ON -DQUORL_TESTS=OFF $(BUILT_SQLITE)
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target quorl_fuzz
 	FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZ_JOBS=$(FUZZ_JOBS) fuzz/run_fuzz.sh $(FUZZ_BUILD)/fuzz/quorl_fuzz $(FUZZ_OUT)
 
@@ -100,6 +108,23 @@ bench-library:
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DQUORL_TESTS=OFF
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target QuorlDCW
 	bench/write_all_layers.sh $(BENCH_BUILD)/QuorlDCW $(BENCH_DATA) $(REALDATA)
+
+# Instructions (valgrind) and peak memory of -o gpkg against -o geojson of
+# each layer: DNC 17's library and a generated coverage (GPKG_COUNT_MB of
+# edges, default 100).
+bench-gpkg:
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DQUORL_TESTS=OFF \
+	  $(if $(SQLITE_DIR),-DQUORL_SQLITE_DIR=$(abspath $(SQLITE_DIR)))
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target QuorlDCW
+	bench/count_gpkg_instructions.sh $(BENCH_BUILD)/QuorlDCW $(BENCH_DATA) $(REALDATA)
+
+# DNC 17's whole database as one GeoPackage against its layers as GeoJSON,
+# one process each: wall times and sizes.
+bench-gpkg-database:
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DQUORL_TESTS=OFF \
+	  $(if $(SQLITE_DIR),-DQUORL_SQLITE_DIR=$(abspath $(SQLITE_DIR)))
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target QuorlDCW
+	bench/time_gpkg_database.sh $(BENCH_BUILD)/QuorlDCW $(BENCH_DATA) $(REALDATA)
 
 # The cost of one run on a small table (STARTUP_TABLE) against an empty
 # static C program, the floor: 200 runs each, in turn.
@@ -148,13 +173,14 @@ package:
 # by its cross toolchain (installed when missing) and checked under qemu-user
 # and wine; see cmake/build_release.sh.
 release:
-	JOBS=$(JOBS) RELEASE_BUILD=$(RELEASE_BUILD) cmake/build_release.sh $(DIST)
+	JOBS=$(JOBS) BUILD=$(BUILD) RELEASE_BUILD=$(RELEASE_BUILD) cmake/build_release.sh $(DIST)
 
 # Every build and output folder; distclean also drops the generated
-# benchmark tables, which take a while to make again.
+# benchmark tables and SQLite's one-file source, which take a while to
+# make again.
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(FUZZ_OUT) $(COVERAGE_BUILD) $(BENCH_BUILD) \
 	  $(PACKAGE_BUILD) $(RELEASE_BUILD) $(DIST) $(addprefix build-,$(CROSS_TARGETS))
 
 distclean: clean
-	rm -rf $(BENCH_DATA)
+	rm -rf $(BENCH_DATA) third_party

@@ -13,7 +13,8 @@
 # folders of `make cross-test` (build-TARGET), where that has built the tool
 # already for the same host and build type; a folder it has not made yet
 # is made for the tool alone (no tests). The amd64 packages are built in
-# RELEASE_BUILD/native (build-dist/native).
+# the plain build (BUILD, build) where `make build` has made it with g++
+# for Release, else in RELEASE_BUILD/native (build-dist/native).
 # The cross toolchains, qemu, wine and the package tools are installed with
 # apt-get where missing (cmake/cross_tools.sh).
 set -euo pipefail
@@ -39,13 +40,31 @@ command -v mandoc >/dev/null || need+=(mandoc)
 command -v unzip >/dev/null || need+=(unzip)
 apt_install "${need[@]}"
 
+# plain_build_is_release DIR: DIR is a build of this machine's tool as the
+# release builds it (g++, Release, no sanitizer, no toolchain file): its
+# tool is the one to pack, and packing it saves compiling it again.
+plain_build_is_release() {
+  local cache=$1/CMakeCache.txt
+  [ -f "$cache" ] &&
+    grep -qx 'CMAKE_BUILD_TYPE:STRING=Release' "$cache" &&
+    ! grep -q '^CMAKE_TOOLCHAIN_FILE:' "$cache" &&
+    ! grep -qE '^QUORL_(SANITIZE|FUZZ):BOOL=ON|^QUORL_STATIC:BOOL=OFF' "$cache" &&
+    grep -qs 'set(CMAKE_CXX_COMPILER_ID "GNU")' "$1"/CMakeFiles/*/CMakeCXXCompiler.cmake
+}
+
 rm -rf "$DIST"
 mkdir -p "$DIST"
 for t in "${targets[@]}"; do
   start=$SECONDS
-  if [ "$t" = native ]; then
+  if [ "$t" = native ] && plain_build_is_release "${BUILD:-build}"; then
+    dir=${BUILD:-build}
+  elif [ "$t" = native ]; then
     dir=$RELEASE_BUILD/native
-    CC=gcc CXX=g++ cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release -DQUORL_TESTS=OFF >/dev/null
+    # SQLite as the plain build has compiled it, where it has.
+    sqlite=()
+    plain=$ROOT/${BUILD:-build}/libquorl_sqlite.a
+    [ -f "$plain" ] && sqlite=(-DQUORL_SQLITE_LIBRARY="$plain")
+    CC=gcc CXX=g++ cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release -DQUORL_TESTS=OFF "${sqlite[@]}" >/dev/null
   else
     dir=build-$t
     tests=()

@@ -182,9 +182,23 @@ FuzzCase decodeCoverageCase(Cursor& in, uint8_t mode, const std::string& treePat
   const int kind = settings & 3, runKind = (settings >> 4) & 3;
   const int chosenSlot = runKind == 1 || runKind == 3 ? in.next() % TREE_SLOTS : -1;
   const uint64_t failOffset = runKind == 1 ? in.littleEndian(2) : 0;
+  const int limit = settings & GPKG_LIMIT ? in.next() : -1;
   run.words = optionWords(in, mode);
   run.tablePath = treePath + "/" + slotPath(0, kind, settings & 4);
   addFormatAndPath(run.words, mode, "geojson", run.tablePath);
+  if (mode & FORMAT_RUN) {
+    run.gpkg = true;
+    run.gpkgFile = treePath + "/out.gpkg";
+    const std::string path =
+        settings & GPKG_COVERAGE_FOLDER ? treePath + "/lib/cov" : run.tablePath;
+    run.gpkgWords = {"-o", "gpkg", "-w", run.gpkgFile, path};
+    run.gpkgComparable = (mode & 7) == 0;
+    run.laterGrammar = (mode & 8) != 0;
+    if (limit >= 0 && (limit & 0x80) != 0)
+      run.gpkgHeapLimit = ((limit & 0x7F) + 1) * GPKG_HEAP_UNIT;  // 0 would be none
+    else if (limit >= 0)
+      run.gpkgFileLimit = (limit & 0x7F) * GPKG_FILE_UNIT;
+  }
   const char* data = reinterpret_cast<const char*>(in.data);
   const size_t start = in.at < in.size ? in.at : in.size;
   int fileOfSlot[TREE_SLOTS];

@@ -28,14 +28,21 @@
 // Missing bytes read as zero.
 //
 // A coverage run writes the tables of a library into a folder tree and
-// runs "-o geojson" on its feature table (bit 7 of byte 0 is not looked
-// at). Byte 1 sets it up:
+// runs "-o geojson" on its feature table. Byte 1 sets it up:
 //   bits 0-1  the feature table: feat.pft, feat.lft, feat.aft or feat.tft,
 //             and the join table's name to match (join.pjt, ...)
 //   bit 2     every file name in upper case (FEAT.AFT, FCS, EDG, ...)
 //   bits 4-5  0 a plain run; 1 failing reads: a byte picks the file (its
 //             slot, modulo TREE_SLOTS) and 2 bytes the offset, as above;
 //             2 long output; 3 stretched: a byte picks the file stretched
+//   bit 3     the -o gpkg run below writes the coverage's folder, not the
+//             feature table
+//   bit 6     a limit for the -o gpkg run: a byte L after the run kind's
+//             bytes says which and how much: with bit 7 of L, SQLite may
+//             hold (L's low 7 bits + 1) * GPKG_HEAP_UNIT bytes of memory;
+//             else a file may grow to (L's low 7 bits) * GPKG_FILE_UNIT bytes
+// With bit 7 of byte 0 set, "-o gpkg -w TREE/out.gpkg PATH" runs first, and
+// the GeoPackage is checked on its own and against the -o geojson run.
 // The words' bytes follow. The rest of the input is split at each
 // TREE_MARK: the bytes after a mark are one file, the first of them its
 // slot (modulo TREE_SLOTS; a later file of a slot replaces an earlier
@@ -64,6 +71,10 @@ constexpr int FAILING_READS_RUN = 0x70;
 constexpr int FORMAT_RUN = 0x80;
 constexpr int COVERAGE_RUN = 0x40;
 constexpr int TREE_SLOTS = 22;
+constexpr int GPKG_COVERAGE_FOLDER = 0x08;
+constexpr int GPKG_LIMIT = 0x40;
+constexpr int64_t GPKG_HEAP_UNIT = 4 << 10;
+constexpr int64_t GPKG_FILE_UNIT = 4 << 10;
 extern const char* const TREE_MARK;  // 4 bytes
 
 // The outputs a run may ask for; DUMP_OUTPUT is the dump without "-o".
@@ -99,6 +110,16 @@ struct FuzzCase {
   int64_t failReadsAt = -1;             // reads of the table fail from this offset on
   int failingFile = -1;                 // in a coverage run, the file whose reads fail
   FuzzOutput output = DUMP_OUTPUT;      // the output the words ask for
+  // A coverage run's -o gpkg run: its words, the file they name, and
+  // whether the -o geojson run reads the feature table as it does (all
+  // rows, the later edition's column grammar where laterGrammar).
+  bool gpkg = false;
+  std::vector<std::string> gpkgWords;
+  std::string gpkgFile;
+  bool gpkgComparable = false;
+  bool laterGrammar = false;
+  int64_t gpkgHeapLimit = -1;  // bytes SQLite may hold; -1 for no limit
+  int64_t gpkgFileLimit = -1;  // bytes a file may grow to; -1 for no limit
 };
 
 // Takes an input apart; tablePath is the path word for the table file, and

@@ -15,7 +15,7 @@
 
 #include "failing_file.h"
 #include "files/open_table.h"
-#include "main/run_control.h"
+#include "run/run_control.h"
 #include "main/run_dump.h"
 
 namespace fs = std::filesystem;
@@ -137,10 +137,7 @@ std::FILE* openTable(const char* path) {
 // The run ends as the process would end it, with its output flushed; then
 // control goes back to the harness, and the tables the run opened close as
 // it unwinds.
-void endRun(int status) {
-  standardOutputFailed();  // the status stays the run's own even if this fails
-  throw RunEnded{status};
-}
+void endRun(int status) { throw RunEnded{finishRunOutput(status)}; }
 
 int runInProcess(const std::vector<std::string>& words) {
   std::vector<std::string> args{"QuorlDCW"};

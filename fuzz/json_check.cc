@@ -1,5 +1,6 @@
 #include "json_check.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -156,4 +157,19 @@ bool isJsonLines(const std::string& text) {
     p = line + 1;
   }
   return true;
+}
+
+GeoJsonFeatures countGeoJsonFeatures(const std::string& text) {
+  GeoJsonFeatures features;
+  const std::string head = "{\"type\":\"Feature\",\"id\":";
+  for (size_t line = text.find('\n'); line != std::string::npos; line = text.find('\n', line)) {
+    ++line;
+    if (text.compare(line, head.size(), head) != 0) continue;
+    ++features.count;
+    char* end = nullptr;
+    const int64_t id = std::strtoll(text.c_str() + line + head.size(), &end, 10);
+    if (std::strncmp(end, ",\"geometry\":null,", 17) != 0) continue;
+    if (features.nulls++ == 0) features.firstNull = id;
+  }
+  return features;
 }

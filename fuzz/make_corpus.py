@@ -7,7 +7,10 @@ table per column type in each byte order, the record-range options, every
 way a header is rejected, and the ways the data can end. The coverage seeds
 are small coverages whose feature tables draw geometry: a direct line join,
 faces with a hole, a union of faces through a join table, a tiled point
-join, texts and connected nodes through a tiled join table.
+join, texts and connected nodes through a tiled join table. The
+coverage-gpkg seeds write some of those coverages as a GeoPackage too, also
+with failing reads, a cut feature table and SQLite's memory or the file's
+size limited.
 
     python3 fuzz/make_corpus.py    # rewrites fuzz/corpus from scratch
 """
@@ -37,6 +40,14 @@ UPPER_NAMES = 0x04
 COVERAGE_FAILING_READS = 0x10
 COVERAGE_LONG_OUTPUT = 0x20
 COVERAGE_STRETCH = 0x30
+# A coverage run's -o gpkg run (byte 0), written from the coverage's folder
+# (byte 1), under a limit given by one more byte: SQLite's memory in 4 KiB
+# steps (with 0x80), or a file's size in 4 KiB steps.
+GPKG = 0x80
+GPKG_COVERAGE_FOLDER = 0x08
+GPKG_LIMIT = 0x40
+HEAP_LIMIT = 0x80
+LATER_EDITION = 0x08
 TREE_MARK = b"%QT%"
 SLOTS = {"feat": 0, "fcs": 1, "join": 2, "tileref": 3}
 PRIMITIVES = ["end", "cnd", "edg", "fac", "rng", "txt"]
@@ -208,6 +219,10 @@ def data_endings():
 def encode(letter, count, value, order):
     """One value of a column of a joined table, in the byte order."""
     e = ">" if order == "M" else "<"
+    if letter == "X":
+        return b""
+    if letter == "D":
+        return value.encode("latin-1").ljust(20)
     if letter == "T":
         text = value.encode("latin-1")
         return struct.pack(e + "i", len(text)) + text if count == "*" else text.ljust(int(count))
@@ -482,6 +497,51 @@ def main():
     write("coverage-line-direct-failing-reads-feature",
           coverage_input(kind, files, settings=COVERAGE_FAILING_READS,
                          run=bytes([SLOTS["feat"]]) + struct.pack("<H", len(feature) - 4)))
+    gpkg_coverages(seeds)
+
+
+def gpkg_coverages(seeds):
+    """The coverages again with a -o gpkg run, checked against -o geojson's
+    (all rows, the later edition's grammar, as -o gpkg reads them)."""
+    gpkg = bytes([GPKG | LATER_EDITION])
+    for name in ("point-tiled", "area-hole", "area-union", "area-union-hole", "text",
+                 "point-join-tiled"):
+        kind, files = seeds[name]
+        write("coverage-gpkg-" + name, coverage_input(kind, files, gpkg))
+    kind, files = seeds["line-direct"]
+    # Lines through a join table: one feature's two edges do not meet. A
+    # date and a null column beside them.
+    joined = [
+        ("feat", joined_table([("id", "I", "1"), ("d", "D", "1"), ("x", "X", "1")],
+                              [(1, "20261208000000.00000", None), (2, "2026", None)])),
+        ("fcs", schema(("feat.lft", "id", "join.ljt", "feat_id"),
+                       ("join.ljt", "edg_id", "edg", "id"))),
+        ("join", joined_table([("id", "I", "1"), ("feat_id", "I", "1"), ("edg_id", "I", "1")],
+                              [(1, 1, 1), (2, 1, 3), (3, 2, 2)])),
+        files[2],
+    ]
+    write("coverage-gpkg-line-join", coverage_input(kind, joined, gpkg))
+    write("coverage-gpkg-line-direct-folder",
+          coverage_input(kind, files, gpkg, GPKG_COVERAGE_FOLDER))
+    # The last row cut short: its data ends inside row 3.
+    cut = [(name, table[:-2] if name == "feat" else table) for name, table in files]
+    write("coverage-gpkg-line-cut-feature", coverage_input(kind, cut, gpkg))
+    kind, files = seeds["area-hole"]
+    write("coverage-gpkg-area-hole-failing-reads-edg",
+          coverage_input(kind, files, gpkg, COVERAGE_FAILING_READS,
+                         bytes([SLOTS["edg"]]) + struct.pack("<H", 200)))
+    # The schema unreadable: the one layer is left out, nothing written.
+    kind, files = seeds["area-union"]
+    write("coverage-gpkg-area-union-failing-reads-fcs",
+          coverage_input(kind, files, gpkg, COVERAGE_FAILING_READS,
+                         bytes([SLOTS["fcs"]]) + struct.pack("<H", 120)))
+    # SQLite's memory runs out as the layer's rows go to its table; the file
+    # may not grow past 32 KiB.
+    kind, files = seeds["area-union-hole"]
+    write("coverage-gpkg-area-union-hole-heap-limit",
+          coverage_input(kind, files, gpkg, GPKG_LIMIT, bytes([HEAP_LIMIT | 0x64])))
+    kind, files = seeds["text"]
+    write("coverage-gpkg-text-file-limit", coverage_input(kind, files, gpkg, GPKG_LIMIT, bytes([8])))
 
 
 if __name__ == "__main__":

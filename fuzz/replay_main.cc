@@ -41,6 +41,16 @@ ProgramRun runBinary(const std::string& emulator, const std::string& binary,
   return runProgram(words, "", fuzzCase.outputCap);
 }
 
+// Runs the binary with the case's -o gpkg words: no output cap, which
+// would limit the size of its file.
+ProgramRun runBinaryGeoPackage(const std::string& emulator, const std::string& binary,
+                               const FuzzCase& fuzzCase) {
+  std::vector<std::string> words{binary};
+  if (!emulator.empty()) words.insert(words.begin(), emulator);
+  words.insert(words.end(), fuzzCase.gpkgWords.begin(), fuzzCase.gpkgWords.end());
+  return runProgram(words);
+}
+
 // Compares the in-process run just made with the binary's run.
 std::string compare(const RunOutcome& outcome, const ProgramRun& binary) {
   if (binary.status != outcome.status)
@@ -89,6 +99,7 @@ int main(int argc, char** argv) {
   }
   int failures = 0;
   int statusCount[4] = {0, 0, 0, 0};
+  int gpkgCount[4] = {0, 0, 0, 0};  // of the -o gpkg runs
   for (const std::string& file : files) {
     std::string bytes = readWhole(file);
     RunOutcome outcome = runOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
@@ -97,15 +108,26 @@ int main(int argc, char** argv) {
     // compared in-process with the run on the cut table instead.
     if (problem.empty() && !binary.empty() && outcome.run.failReadsAt < 0)
       problem = compare(outcome, runBinary(emulator, binary, outcome.run));
+    // A limited -o gpkg run cannot be made again outside.
+    const FuzzCase& run = outcome.run;
+    if (problem.empty() && !binary.empty() && run.gpkg && run.failReadsAt < 0 &&
+        run.gpkgHeapLimit < 0 && run.gpkgFileLimit < 0) {
+      const ProgramRun gpkg = runBinaryGeoPackage(emulator, binary, run);
+      problem = compareGeoPackageRuns(run, outcome.gpkg, gpkg.status, gpkg.err);
+    }
     if (outcome.status >= 0 && outcome.status <= 3) ++statusCount[outcome.status];
+    if (run.gpkg && outcome.gpkg.status >= 0 && outcome.gpkg.status <= 3)
+      ++gpkgCount[outcome.gpkg.status];
     if (!problem.empty()) {
       ++failures;
       std::fprintf(reports, "FAIL %s: %s (status %d)\n", file.c_str(), problem.c_str(),
                    outcome.status);
     }
   }
-  std::fprintf(reports, "%zu inputs replayed, %d failed; statuses 0:%d 1:%d 2:%d 3:%d\n",
+  std::fprintf(reports,
+               "%zu inputs replayed, %d failed; statuses 0:%d 1:%d 2:%d 3:%d; "
+               "-o gpkg 0:%d 1:%d 2:%d 3:%d\n",
                files.size(), failures, statusCount[0], statusCount[1], statusCount[2],
-               statusCount[3]);
+               statusCount[3], gpkgCount[0], gpkgCount[1], gpkgCount[2], gpkgCount[3]);
   return failures == 0 ? 0 : 1;
 }

@@ -103,7 +103,8 @@ bool isLayerFailure(const std::string& message, const FuzzCase& run) {
 
 // The line before the usage line where -o names no format: the fuzz cases
 // give only this one unknown value.
-const char* const kUnknownFormat = "unknown output format \"JSON\" (dcw, json, jsonl, geojson)\n";
+const char* const kUnknownFormat =
+    "unknown output format \"JSON\" (dcw, json, jsonl, geojson, gpkg)\n";
 
 // What standard error must hold after the banner, for status. Only a run
 // whose reads were made to fail may report a read failure.
@@ -148,28 +149,17 @@ std::string checkJsonStdout(FuzzOutput output, int status, bool writeFailed,
   return "";
 }
 
-// The features of a layer written in full, one a line: how many, how many
-// with a null geometry, and the id of the first of those. The row
-// numbering of the ids and the count of the missing-geometry line must
-// agree with them.
+// The features of a layer written in full: the row numbering of the ids
+// and the count of the missing-geometry line must agree with them.
 std::string checkLayerFeatures(const std::string& message) {
-  const std::string out = text(capturedStdout());
-  const std::string head = "{\"type\":\"Feature\",\"id\":";
-  int64_t nulls = 0, firstNull = 0;
-  for (size_t line = out.find('\n'); line != std::string::npos; line = out.find('\n', line)) {
-    ++line;
-    if (out.compare(line, head.size(), head) != 0) continue;
-    char* end = nullptr;
-    const int64_t id = std::strtoll(out.c_str() + line + head.size(), &end, 10);
-    if (std::strncmp(end, ",\"geometry\":null,", 17) != 0) continue;
-    if (nulls++ == 0) firstNull = id;
-  }
+  const GeoJsonFeatures features = countGeoJsonFeatures(text(capturedStdout()));
   int64_t count = 0, row = 0;
   isLayerEnd(message, count, row);
-  if (nulls != count)
-    return std::to_string(nulls) + " null geometries where standard error counts " +
+  if (features.nulls != count)
+    return std::to_string(features.nulls) + " null geometries where standard error counts " +
            std::to_string(count);
-  if (row != firstNull) return "the first null geometry is not in the row standard error names";
+  if (row != features.firstNull)
+    return "the first null geometry is not in the row standard error names";
   return "";
 }
 
@@ -287,6 +277,7 @@ std::FILE* initHarness() {
   std::FILE* reports = installCaptureStreams();
   tableFilePath = openTableFile();
   coverageTree = makeCoverageTree();
+  prepareGeoPackageRuns();
   return reports;
 }
 
@@ -298,11 +289,26 @@ RunOutcome runOneInput(const uint8_t* data, size_t size) {
   else
     writeTableFile(run.table);
   failReadsOf(failingPath(run), run.failReadsAt);
+  if (run.gpkg) {
+    outcome.gpkg = runGeoPackageCase(run);
+    if (!outcome.gpkg.problem.empty()) {
+      outcome.status = outcome.gpkg.status;
+      outcome.problem = "-o gpkg: " + outcome.gpkg.problem;
+      return outcome;
+    }
+  }
   beginCapture(run.outputCap);
   const int64_t failedBefore = failedReads();
   outcome.status = runInProcess(run.words);
   const bool readFailed = failedReads() != failedBefore;
   outcome.problem = checkRun(run, outcome.status);
+  if (outcome.problem.empty() && run.gpkg) {
+    const std::string message = text(capturedStderr()).substr(std::strlen(kBanner));
+    outcome.problem =
+        compareWithGeoJson(run, outcome.gpkg, outcome.status, message, text(capturedStdout()));
+    if (!outcome.problem.empty())
+      outcome.problem = "-o gpkg against -o geojson: " + outcome.problem;
+  }
   if (!outcome.problem.empty() || run.failReadsAt < 0) return outcome;
   if (readFailed && failingPath(run) != run.tablePath)
     outcome.problem = checkFailedLayerRead(run, outcome.status);

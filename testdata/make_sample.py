@@ -1,15 +1,20 @@
 #!/usr/bin/env python3
 """Writes the project's sample VPF database into testdata/sample.
 
-The database is fictional and made here, value by value: one library,
+The database is fictional and made here, value by value: two libraries,
 quorlbay, charting the made-up Quorl Bay (an open-ocean spot at about
-21.4 W, 38.7 S, where there is no land). The hyd coverage holds the bay's
-topology (nodes, edges, faces, rings), an area feature table, its value
-description tables, a join table, the edge index and the feature class
-schema; the snd coverage, big-endian, holds soundings with depths and a
-survey-mark table in double precision. The tile reference and the lim
-coverage, limits in two tiles, hold what feature layers join: an area, a
-line, a point and a text table, a join table and each tile's topology.
+21.4 W, 38.7 S, where there is no land), and tamsel, a harbour on its west
+shore. quorlbay's grt gives its coordinates' datum. The hyd coverage holds
+the bay's topology (nodes, edges, faces, rings), an area feature table,
+its value description tables, a join table, the edge index and the feature
+class schema; the snd coverage, big-endian, holds soundings with depths
+and a survey-mark table in double precision. The tile reference and the
+lim coverage, limits in two tiles, hold what feature layers join: an area,
+a line, a point and a text table, a join table and each tile's topology,
+and its fca describes most of the classes. tamsel, without grt or tiles,
+has one coverage at level 0, hbr: a point and a text table of one name, a
+line table and a complex feature table, value description tables with
+codes listed twice, and column names and descriptions that SQL must quote.
 See testdata/README.md for every file.
 
     python3 testdata/make_sample.py              # rewrites testdata/sample
@@ -107,6 +112,7 @@ def table(*args, **kwargs):
 
 DATE = "20261207120000.00000"
 LIBRARY = "quorlbay"
+HARBOUR = "tamsel"
 
 
 def dht():
@@ -135,38 +141,64 @@ def lat():
         ("xmax", "F", "1", "N", "East Limit (degrees)"),
         ("ymax", "F", "1", "N", "North Limit (degrees)"),
     ]
-    rows = [(1, LIBRARY, -21.52, -38.81, -21.29, -38.58)]
+    rows = [(1, LIBRARY, -21.52, -38.81, -21.29, -38.58),
+            (2, HARBOUR, -21.52, -38.67, -21.48, -38.64)]
     return table("L", "Library Attribute Table of the Quorl Sample", columns, rows)
 
 
+LHT_COLUMNS = [
+    ("id", "I", "1", "P", "Row Identifier"),
+    ("product_type", "T", "12", "N", "Product Type"),
+    ("library_name", "T", "8", "N", "Library Folder Name"),
+    ("description", "T", "60", "N", "What the Library Charts"),
+    ("data_struct_code", "T", "1", "N", "Highest Topology Level"),
+    ("scale", "I", "1", "N", "Compilation Scale Denominator"),
+    ("source_date", "D", "1", "N", "Date of the Source Survey"),
+    ("security_class", "T", "1", "N", "Security Classification"),
+]
+CAT_COLUMNS = [
+    ("id", "I", "1", "P", "Row Identifier"),
+    ("coverage_name", "T", "8", "U", "Coverage Folder Name"),
+    ("description", "T", "50", "N", "What the Coverage Holds"),
+    ("level", "I", "1", "N", "Topology Level"),
+]
+
+
 def lht():
-    columns = [
-        ("id", "I", "1", "P", "Row Identifier"),
-        ("product_type", "T", "12", "N", "Product Type"),
-        ("library_name", "T", "8", "N", "Library Folder Name"),
-        ("description", "T", "60", "N", "What the Library Charts"),
-        ("data_struct_code", "T", "1", "N", "Highest Topology Level"),
-        ("scale", "I", "1", "N", "Compilation Scale Denominator"),
-        ("source_date", "D", "1", "N", "Date of the Source Survey"),
-        ("security_class", "T", "1", "N", "Security Classification"),
-    ]
     rows = [(1, "QSC", LIBRARY, "Quorl Bay and its outer roads, a fictional harbour approach",
              "3", 25000, "20250314093000.00000", "U")]
-    return table("L", "Library Header Table of Quorl Bay", columns, rows)
+    return table("L", "Library Header Table of Quorl Bay", LHT_COLUMNS, rows)
 
 
 def cat():
-    columns = [
-        ("id", "I", "1", "P", "Row Identifier"),
-        ("coverage_name", "T", "8", "U", "Coverage Folder Name"),
-        ("description", "T", "50", "N", "What the Coverage Holds"),
-        ("level", "I", "1", "N", "Topology Level"),
-    ]
     rows = [(1, "hyd", "Water areas of the bay and an islet, with topology", 3),
             (2, "snd", "Soundings and survey marks", 0),
             (3, "tileref", "Tile reference: the two tiles of the lim coverage", 3),
             (4, "lim", "Limits, cables, marks and names, in two tiles", 3)]
-    return table("L", "Coverage Attribute Table of Quorl Bay", columns, rows)
+    return table("L", "Coverage Attribute Table of Quorl Bay", CAT_COLUMNS, rows)
+
+
+# The geographic reference of quorlbay's coordinates: longitude and latitude
+# in decimal degrees on WGS 84. Its datum names and codes are fixed text,
+# padded with spaces. The harbour library has none.
+def grt():
+    columns = [
+        ("id", "I", "1", "P", "Row Identifier"),
+        ("data_type", "T", "3", "N", "Kind of Coordinates"),
+        ("units", "T", "3", "N", "Units of the Coordinates"),
+        ("ellipsoid_name", "T", "15", "N", "Ellipsoid"),
+        ("ellipsoid_detail", "T", "50", "N", "Ellipsoid Axes"),
+        ("vert_datum_name", "T", "15", "N", "Height Datum"),
+        ("vert_datum_code", "T", "4", "N", "Code of the Height Datum"),
+        ("sound_datum_name", "T", "15", "N", "Sounding Datum"),
+        ("sound_datum_code", "T", "4", "N", "Code of the Sounding Datum"),
+        ("geo_datum_name", "T", "15", "N", "Horizontal Datum"),
+        ("geo_datum_code", "T", "4", "N", "Code of the Horizontal Datum"),
+        ("projection_name", "T", "20", "N", "Projection"),
+    ]
+    rows = [(1, "GEO", "DEG", "WGS 84", "A=6378137 B=6356752.3142 METRES", "Quorl MSL 2025",
+             "QM25", "Quorl LAT 2025", "QL25", "WGS 84", "WGE", "LON/LAT UNPROJECTED")]
+    return table("L", "Geographic Reference of Quorl Bay", columns, rows)
 
 
 # The hyd coverage: four corner nodes and an islet node, five edges that
@@ -315,6 +347,21 @@ def fcs(description, joins, later=False):
     return table("L", description, FCS_COLUMNS, rows, later=later)
 
 
+# A coverage's feature class attributes: each class's kind (P, L, A, T or
+# C) and what it holds. Real ones leave some classes out.
+FCA_COLUMNS = [
+    ("id", "I", "1", "P", "Row Identifier"),
+    ("fclass", "T", "8", "U", "Feature Class"),
+    ("type", "T", "1", "N", "Kind of Feature (P point L line A area T text C complex)"),
+    ("descr", "T", "*", "N", "What the Class Holds"),
+]
+
+
+def fca(description, classes):
+    rows = [(number,) + row for number, row in enumerate(classes, 1)]
+    return table("L", description, FCA_COLUMNS, rows)
+
+
 def hyd_fcs():
     """bayarea.aft joins fac directly by fac_id; the join through bayarea.ajt
     comes later and is not the geometry join."""
@@ -432,6 +479,16 @@ def lim_fcs():
         ("limpnt", "END", "id", "LIMPNT.PFT", "end_id"),
         ("limtext", "LIMTEXT.TFT", "txt_id", "TXT", "id"),
         ("limtext", "TXT", "id", "LIMTEXT.TFT", "txt_id"),
+    ])
+
+
+def lim_fca():
+    """Every class but limtext, whose layer is described by its table's
+    header; LIMLINE in upper case, as the schema's class is not."""
+    return fca("Quorl Limits Feature Class Attributes", [
+        ("limarea", "A", "Anchorages, pilot grounds, spoil grounds and exclusion zones"),
+        ("LIMLINE", "L", "Cables, leading lines and limits"),
+        ("limpnt", "P", "Buoys and beacons of the limits"),
     ])
 
 
@@ -585,6 +642,146 @@ def ctrlpnt_pft():
     return table("M", "Quorl Bay Survey Marks", columns, rows)
 
 
+# The second library, tamsel: Tamsel Harbour, on the bay's west shore by
+# Tamsel Point, at harbour scale. It has no grt (its coordinates' datum is
+# not given) and no tile reference. Its one coverage, hbr, is at level 0
+# (entity nodes, edges and texts without topology) and holds a point and a
+# text table of one name (marks.pft, marks.tft), a line table and a complex
+# feature table whose features are made of the marks and the berths.
+def harbour_lht():
+    rows = [(1, "QHC", HARBOUR, "Tamsel Harbour by Tamsel Point on the west shore of the bay",
+             "0", 5000, "20250611080000.00000", "U")]
+    return table("L", "Library Header Table of Tamsel Harbour", LHT_COLUMNS, rows)
+
+
+def harbour_cat():
+    rows = [(1, "hbr", "Harbour marks, berths and their names", 0)]
+    return table("L", "Coverage Attribute Table of Tamsel Harbour", CAT_COLUMNS, rows)
+
+
+# The fcs joins each simple table to its primitives, then the complex
+# table to the marks and berths that carry its id, each both ways round.
+# The simple tables' rows come first, so that a table's first row as
+# table1 gives its own class.
+def hbr_fcs():
+    return fcs("Tamsel Harbour Feature Classes", [
+        ("markpnt", "marks.pft", "end_id", "end", "id"),
+        ("markpnt", "end", "id", "marks.pft", "end_id"),
+        ("marktext", "marks.tft", "txt_id", "txt", "id"),
+        ("marktext", "txt", "id", "marks.tft", "txt_id"),
+        ("berths", "berths.lft", "edg_id", "edg", "id"),
+        ("berths", "edg", "id", "berths.lft", "edg_id"),
+        ("approach", "approach.cft", "id", "marks.pft", "approach.cft_id"),
+        ("approach", "approach.cft", "id", "berths.lft", "approach.cft_id"),
+        ("approach", "marks.pft", "approach.cft_id", "approach.cft", "id"),
+        ("approach", "berths.lft", "approach.cft_id", "approach.cft", "id"),
+    ])
+
+
+def hbr_fca():
+    """Every class but marktext: marks.tft is described by its header."""
+    return fca("Tamsel Harbour Feature Class Attributes", [
+        ("markpnt", "P", "Lights, beacons and buoys of the harbour"),
+        ("berths", "L", "Quays and piers"),
+        ("approach", "C", "Ways in: the marks and berths of each"),
+    ])
+
+
+# The marks: a column named FID, one named group (a word of SQL), two
+# columns of one description (col and topcol, both coded; int.vdt has no
+# row for topcol), and a description holding both quotes.
+def marks_pft():
+    columns = FEATURE_COLUMNS[:1] + [
+        ("f_code", "T", "5", "N", "Feature Code", "char.vdt"),
+        NAME_COLUMN,
+        ("FID", "I", "1", "N", "Number in the Harbour List of Marks"),
+        ("col", "S", "1", "N", "Colour", "int.vdt"),
+        ("topcol", "S", "1", "N", "Colour", "int.vdt"),
+        ("group", "T", "10", "N", "Light's Group as \"Fl(2) 10s\""),
+        ("approach.cft_id", "I", "1", "N", "Way In"),
+        ("end_id", "I", "1", "N", "Entity Node"),
+    ]
+    rows = [(1, "QP250", "Tamsel Point Light", 4107, 1, 1, "Fl(2) 10s", 1, 1),
+            (2, "QP260", "Tamsel Pier Head Beacon", 4112, 3, 3, "", 1, 3),
+            (3, "QP270", "Tamsel Fairway Buoy", 4120, 4, 0, "Q", 2, 2)]
+    return table("L", "Tamsel Harbour Marks", columns, rows)
+
+
+def marks_tft():
+    columns = FEATURE_COLUMNS[:1] + [("f_code", "T", "5", "N", "Feature Code", "char.vdt"),
+                                     ("txt_id", "I", "1", "N", "Text")]
+    return table("L", "Tamsel Harbour Mark Names", columns, [(1, "QT320", 1), (2, "QT320", 2)])
+
+
+# The berths: a column whose name holds a space and a slash.
+def berths_lft():
+    columns = FEATURE_COLUMNS[:1] + [
+        ("f_code", "T", "5", "N", "Feature Code", "char.vdt"),
+        NAME_COLUMN,
+        ("depth m/ft", "T", "9", "N", "Depth Alongside (m/ft)"),
+        ("acc", "S", "1", "N", "Horizontal Accuracy", "int.vdt"),
+        ("approach.cft_id", "I", "1", "N", "Way In"),
+        ("edg_id", "I", "1", "N", "Edge"),
+    ]
+    rows = [(1, "QL140", "North Quay", "6.5/21", 1, 1, 1),
+            (2, "QL150", "Tamsel Pier", "4.2/14", 2, 1, 2)]
+    return table("L", "Tamsel Harbour Berths", columns, rows)
+
+
+def approach_cft():
+    columns = FEATURE_COLUMNS[:1] + [("f_code", "T", "5", "N", "Feature Code", "char.vdt"),
+                                     NAME_COLUMN]
+    rows = [(1, "QC010", "Tamsel Harbour Approach"), (2, "QC020", "Tamsel Fairway")]
+    return table("L", "Tamsel Harbour Ways In", columns, rows)
+
+
+# The value descriptions: the berths' rows name their table in upper case
+# (the file is lower case); one code of each table is listed twice, the
+# second time with another description.
+def hbr_int_vdt():
+    rows = [(1, "marks.pft", "col", 1, "White"),
+            (2, "marks.pft", "col", 3, "Red"),
+            (3, "marks.pft", "col", 4, "Green"),
+            (4, "BERTHS.LFT", "acc", 1, "Accurate"),
+            (5, "BERTHS.LFT", "acc", 2, "Approximate"),
+            (6, "marks.pft", "col", 3, "Red and white bands")]
+    return table("L", "Tamsel Harbour Integer Codes", vdt_columns("S", "1"), rows)
+
+
+def hbr_char_vdt():
+    rows = [(1, "marks.pft", "f_code", "QP250", "Light"),
+            (2, "marks.pft", "f_code", "QP260", "Beacon"),
+            (3, "marks.pft", "f_code", "QP270", "Buoy"),
+            (4, "marks.tft", "f_code", "QT320", "Name of a mark"),
+            (5, "BERTHS.LFT", "f_code", "QL140", "Quay"),
+            (6, "BERTHS.LFT", "f_code", "QL150", "Pier"),
+            (7, "BERTHS.LFT", "f_code", "QL140", "Wharf"),
+            (8, "approach.cft", "f_code", "QC010", "Harbour approach"),
+            (9, "approach.cft", "f_code", "QC020", "Fairway")]
+    return table("L", "Tamsel Harbour Character Codes", vdt_columns("T", "5"), rows)
+
+
+def hbr_primitives():
+    """Level 0: the marks' entity nodes, the berths' edges (the pier runs
+    out to the beacon) and the names' texts, one at a point, one along a
+    line."""
+    name = "Tamsel Harbour "
+    nodes = [("id", "I", "1", "P", "Node Identifier"),
+             ("coordinate", "C", "1", "N", "Node Position (lon/lat)")]
+    edges = [("id", "I", "1", "P", "Edge Identifier"),
+             ("coordinates", "C", "*", "N", "Edge Shape (lon/lat)")]
+    return {
+        "end": table("L", name + "Entity Nodes", nodes, [
+            (1, (-21.505, -38.648)), (2, (-21.485, -38.662)), (3, (-21.492, -38.655))]),
+        "edg": table("L", name + "Edges", edges, [
+            (1, [(-21.512, -38.652), (-21.5, -38.652)]),
+            (2, [(-21.5, -38.652), (-21.496, -38.654), (-21.492, -38.655)])]),
+        "txt": text_table(name + "Texts", [
+            (1, "Tamsel Pt Lt", [(-21.509, -38.6465)]),
+            (2, "FAIRWAY", [(-21.488, -38.6635), (-21.482, -38.6635)])]),
+    }
+
+
 def database():
     """Every file of the sample, by path relative to its folder."""
     lib = LIBRARY + "/"
@@ -615,6 +812,21 @@ def database():
     files.update({lib + "tileref/" + name: data for name, data in tileref_files().items()})
     files.update({lib + "lim/qb/w/" + name: data for name, data in tile_qb_w().items()})
     files.update({lib + "lim/qbe/" + name: data for name, data in tile_qbe().items()})
+    files.update({lib + "grt": grt(), lib + "lim/fca": lim_fca()})
+    hbr = HARBOUR + "/hbr/"
+    files.update({
+        HARBOUR + "/lht": harbour_lht(),
+        HARBOUR + "/cat": harbour_cat(),
+        hbr + "fcs": hbr_fcs(),
+        hbr + "fca": hbr_fca(),
+        hbr + "marks.pft": marks_pft(),
+        hbr + "marks.tft": marks_tft(),
+        hbr + "berths.lft": berths_lft(),
+        hbr + "approach.cft": approach_cft(),
+        hbr + "int.vdt": hbr_int_vdt(),
+        hbr + "char.vdt": hbr_char_vdt(),
+    })
+    files.update({hbr + name: data for name, data in hbr_primitives().items()})
     return files
 
 

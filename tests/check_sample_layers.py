@@ -42,6 +42,10 @@ TABLES = {
     "quorlbay/lim/limline.lft": None,
     "quorlbay/lim/limpnt.pft": None,
     "quorlbay/lim/limtext.tft": None,
+    "tamsel/hbr/approach.cft": None,
+    "tamsel/hbr/berths.lft": None,
+    "tamsel/hbr/marks.pft": None,
+    "tamsel/hbr/marks.tft": None,
 }
 # The features drawn from several faces (by feature id): their polygons
 # are compared as sets.

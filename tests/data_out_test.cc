@@ -125,7 +125,7 @@ TEST(DataOut, CombinedOptions) {
   expectRun(runOnTable(table.bytes, {"-o", "jsonl"}), "", std::string(kBanner) + kInvalid, 1);
   expectRun(runOnTable(table.bytes, {"-o", "geosjon", "-e", "2407"}), "",
             std::string(kBanner) +
-                "unknown output format \"geosjon\" (dcw, json, jsonl, geojson)\n" + kUsage,
+                "unknown output format \"geosjon\" (dcw, json, jsonl, geojson, gpkg)\n" + kUsage,
             3);
   expectRun(runOnTable(table.bytes, {"-e", "2407", "-f", "2", "-l", "3", "x"}), "",
             std::string(kBanner) + kUsage, 3);

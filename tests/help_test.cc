@@ -12,13 +12,15 @@ TEST(Help, EveryOptionAndStatusOnStandardOutput) {
   RunResult run = runTool({"--help"});
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out.rfind(
-                "Usage: QuorlDCW [-e edition] [-o format] [-f firstRec] [-l lastRec] DCWfile\n", 0),
-            0u);
+  EXPECT_EQ(
+      run.out.rfind("Usage: QuorlDCW [-e edition] [-o format] [-w FILE] [-f firstRec] [-l lastRec] "
+                    "DCWfile\n",
+                    0),
+      0u);
   for (const char* text :
-       {"-f firstRec", "-l lastRec", "-e 2407|600006", "-o dcw|json|jsonl|geojson", "\n    dcw ",
-        "\n    json ", "\n    jsonl ", "\n    geojson ", "\n  0  ", "\n  1  ", "\n  2  ", "\n  3  ",
-        "man QuorlDCW", "--version"})
+       {"-f firstRec", "-l lastRec", "-e 2407|600006", "-o dcw|json|jsonl|geojson|gpkg", "-w FILE",
+        "\n    dcw ", "\n    json ", "\n    jsonl ", "\n    geojson ", "\n    gpkg ", "\n  0  ",
+        "\n  1  ", "\n  2  ", "\n  3  ", "man QuorlDCW", "--version"})
     EXPECT_NE(run.out.find(text), std::string::npos) << text;
 }
 

@@ -150,4 +150,20 @@ TEST(PortableBits, NeedsJsonEscape) {
   }
 }
 
+TEST(PortableBits, LittleEndianStores) {
+  unsigned char fast[8], plain[8];
+  std::mt19937_64 random(17);
+  for (int i = 0; i < 1000; ++i) {
+    const uint64_t v = i == 0 ? 0x0102030405060708u : random();
+    storeLittleEndian64(fast, v);
+    storeLittleEndianPortable(plain, v, 8);
+    EXPECT_EQ(std::memcmp(fast, plain, 8), 0) << v;
+    storeLittleEndian32(fast, static_cast<uint32_t>(v));
+    EXPECT_EQ(std::memcmp(fast, plain, 4), 0) << v;
+  }
+  const unsigned char expected[8] = {8, 7, 6, 5, 4, 3, 2, 1};
+  storeLittleEndian64(fast, 0x0102030405060708u);
+  EXPECT_EQ(std::memcmp(fast, expected, 8), 0);
+}
+
 }  // namespace

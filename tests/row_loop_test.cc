@@ -204,9 +204,10 @@ TEST(RowLoop, SampleTables) {
     int records;       // read as the first edition
     int laterRecords;  // with -e 2407
   } tables[] = {{"dht", -1, 1},
-                {"lat", 1, 1},
+                {"lat", 2, 2},
                 {"quorlbay/lht", 1, 1},
                 {"quorlbay/cat", 4, 4},
+                {"quorlbay/grt", 1, 1},
                 {"quorlbay/hyd/cnd", 5, 5},
                 {"quorlbay/hyd/edg", 6, 6},
                 {"quorlbay/hyd/edx", -1, -1},
@@ -217,7 +218,21 @@ TEST(RowLoop, SampleTables) {
                 {"quorlbay/hyd/char.vdt", 3, 3},
                 {"quorlbay/hyd/bayarea.ajt", -1, 3},
                 {"quorlbay/snd/end", 6, 6},
-                {"quorlbay/snd/ctrlpnt.pft", 3, 3}};
+                {"quorlbay/snd/ctrlpnt.pft", 3, 3},
+                {"quorlbay/lim/fca", 3, 3},
+                {"tamsel/lht", 1, 1},
+                {"tamsel/cat", 1, 1},
+                {"tamsel/hbr/fcs", 10, 10},
+                {"tamsel/hbr/fca", 3, 3},
+                {"tamsel/hbr/marks.pft", 3, 3},
+                {"tamsel/hbr/marks.tft", 2, 2},
+                {"tamsel/hbr/berths.lft", 2, 2},
+                {"tamsel/hbr/approach.cft", 2, 2},
+                {"tamsel/hbr/int.vdt", 6, 6},
+                {"tamsel/hbr/char.vdt", 9, 9},
+                {"tamsel/hbr/end", 3, 3},
+                {"tamsel/hbr/edg", 2, 2},
+                {"tamsel/hbr/txt", 2, 2}};
   for (const auto& table : tables) {
     for (bool later : {false, true}) {
       const std::string relative = std::string("sample/") + table.path;

@@ -149,10 +149,26 @@ RunResult runBuiltProgram(const std::string& binary, const std::vector<std::stri
   return runProgram(words, stdoutPath);
 }
 
-RunResult runTool(const std::vector<std::string>& args, const std::string& stdoutPath) {
+StartedProgram startTool(const std::vector<std::string>& args, const ProgramSetup& setup) {
   std::vector<std::string> words = toolWords();
   words.insert(words.end(), args.begin(), args.end());
-  RunResult result = runProgram(words, stdoutPath);
+  return startProgram(words, setup);
+}
+
+bool toolRunsOnLinux() {
+  const char* runner = std::getenv("QUORL_TOOL_RUNNER");
+  return (runner == nullptr || *runner == '\0') && !toolWritesCrLf();
+}
+
+RunResult runTool(const std::vector<std::string>& args, const std::string& stdoutPath) {
+  ProgramSetup setup;
+  setup.stdoutPath = stdoutPath;
+  return runToolWith(args, setup);
+}
+
+RunResult runToolWith(const std::vector<std::string>& args, const ProgramSetup& setup) {
+  StartedProgram started = startTool(args, setup);
+  RunResult result = finishProgram(started);
   if (!toolWritesCrLf()) return result;
   if (!asksForJson(args))
     takeLineEnds(result.out, "standard output");

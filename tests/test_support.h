@@ -61,6 +61,17 @@ RunResult runBuiltProgram(const std::string& binary, const std::vector<std::stri
 // (QUORL_TOOL_LINE_ENDS=crlf) has its output given back with LF; the JSON
 // outputs end their lines in LF everywhere and must hold no CR.
 RunResult runTool(const std::vector<std::string>& args, const std::string& stdoutPath = "");
+RunResult runToolWith(const std::vector<std::string>& args, const ProgramSetup& setup);
+
+// Starts the tool and returns at once (finishProgram waits for it); what it
+// writes is given back as it wrote it.
+StartedProgram startTool(const std::vector<std::string>& args, const ProgramSetup& setup = {});
+
+// True where the tool is a Linux program of this build (behind the build's
+// emulator, if any), not one run by QUORL_TOOL_RUNNER (a Windows tool under
+// wine): signals, terminals, file size limits and file modes reach it as
+// they reach a Linux process.
+bool toolRunsOnLinux();
 
 // Runs the tool on a table made of bytes, with extra words before its path.
 RunResult runOnTable(const std::string& bytes, const std::vector<std::string>& options = {});

@@ -30,6 +30,10 @@ std::wstring wideFromUtf8(const char* text) {
 
 }  // namespace
 
+std::wstring widePath(const char* path) { return wideFromUtf8(path); }
+
+std::string utf8Path(const wchar_t* path) { return utf8FromWide(path); }
+
 char** utf8Arguments(int argc, wchar_t** wideArgv) {
   static std::vector<std::string> words;
   static std::vector<char*> argv;

@@ -13,6 +13,10 @@
 // process ends, ending in a null pointer like argv.
 char** utf8Arguments(int argc, wchar_t** wideArgv);
 
+// A UTF-8 path as UTF-16, for the system's wide calls; and back.
+std::wstring widePath(const char* path);
+std::string utf8Path(const wchar_t* path);
+
 // Opens the file at a UTF-8 path for binary reading; nullptr when it cannot.
 std::FILE* openUtf8Path(const char* path);
 

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "main/run_control.h"
 #include "output/output_stream.h"
+#include "run/run_control.h"
 
 void TableCloser::operator()(Table* table) const {
   if (table->stream.file != nullptr) std::fclose(table->stream.file);
@@ -140,4 +140,13 @@ void readTableHeader(Table& table, bool laterEdition, OutputStream& echo) {
     case HEADER_READ_FAILED: readFailedExit(table.stream.path);
     case HEADER_INVALID: invalidTableExit();
   }
+}
+
+bool rowsTakeBytes(const Table& table) {
+  for (int i = 0; i < table.columns.columnTotal; ++i) {
+    const char type = table.header.column[i].type[0];
+    const int32_t count = table.columns.columnCount[i];
+    if (type != 'X' && (count != 0 || type == 'F' || type == 'D' || type == 'K')) return true;
+  }
+  return false;
 }

@@ -62,6 +62,12 @@ enum HeaderResult { HEADER_READ, HEADER_INVALID, HEADER_READ_FAILED };
 // HEADER_READ_FAILED when the file could not be read.
 HeaderResult readHeader(Table& table, bool laterEdition, OutputStream& echo);
 
+// True when a row of the table's columns takes at least one byte: not all
+// of them are X columns or hold a fixed count of 0 elements (F, D and K
+// take their bytes whatever their count). Where none does, the data holds
+// no row.
+bool rowsTakeBytes(const Table& table);
+
 // readHeader for the table the command line names: an invalid header takes
 // the invalid-table exit, a read failure the read-failure exit.
 void readTableHeader(Table& table, bool laterEdition, OutputStream& echo);

@@ -90,21 +90,10 @@ void writePositions(TableStream& table, HeldText* out, const JsonColumn& column)
   char* p = beginValue(out, key, 1);
   *p++ = '"';
   endHeld(out, p);
-  for (;;) {
-    int64_t piece = table.end - table.next;
-    if (piece > n) piece = n;
-    p = writeJsonChars(beginHeld(out, jsonCharsRoom(static_cast<size_t>(piece)) + 1), table.next,
-                       static_cast<size_t>(piece));
-    endHeld(out, p);
-    table.next += piece;
-    n -= piece;
-    if (n == 0) break;
-    if (!fillTable(table)) {
-      table.readStatus = 0;
-      return;
-    }
-  }
-  putHeldChar(out, '"');
+  const bool whole = takeInPieces(table, n, [&](const unsigned char* bytes, size_t piece) {
+    endHeld(out, writeJsonChars(beginHeld(out, jsonCharsRoom(piece) + 1), bytes, piece));
+  });
+  if (whole) putHeldChar(out, '"');
 }
 
 // Copies n bytes of text as a JSON string. Text that lies in the table's

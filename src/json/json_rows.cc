@@ -48,18 +48,6 @@ void prepareColumns(const Table& table, OutputFormat format, int geometry,
   }
 }
 
-// True when a row of the table's columns takes at least one byte: not all
-// of them are X columns or hold a fixed count of 0 elements (F, D and K
-// take their bytes whatever their count).
-bool rowsTakeBytes(const Table& table) {
-  for (int i = 0; i < table.columns.columnTotal; ++i) {
-    const char type = table.header.column[i].type[0];
-    const int32_t count = table.columns.columnCount[i];
-    if (type != 'X' && (count != 0 || type == 'F' || type == 'D' || type == 'K')) return true;
-  }
-  return false;
-}
-
 // The start of a row's text: the comma and line end that part it from the
 // row before, where the format has them, and the feature's opening. (The
 // row's object is opened by its first column's key text.)

@@ -70,7 +70,8 @@ void putParts(HeldText& out, const Shape& shape, size_t first, size_t end, int d
   putHeldChar(out, ']');
 }
 
-// 3 where every position has a finite height, else 2.
+}  // namespace
+
 int shapeDims(const Shape& shape) {
   for (const ShapePart& part : shape.parts) {
     if (!part.hasZ) return 2;
@@ -79,8 +80,6 @@ int shapeDims(const Shape& shape) {
   }
   return 3;
 }
-
-}  // namespace
 
 void clearShape(Shape& shape) {
   shape.kind = SHAPE_NONE;

@@ -60,6 +60,10 @@ inline double* positionRoom(Shape& shape, size_t n) {
 // Position i's components.
 inline const double* shapePosition(const Shape& shape, size_t i) { return shape.xyz.get() + 3 * i; }
 
+// The components each position of the shape is written with: 3 where
+// every position has a finite height, else 2.
+int shapeDims(const Shape& shape);
+
 // Writes the shape's GeoJSON geometry, or null. Its positions are written
 // at their own width, with the fewest digits that read back; in 3-D only
 // where every position has a finite height.

@@ -8,52 +8,12 @@
 #include "header/column_keys.h"
 #include "layers/feature_layer.h"
 #include "layers/table_rows.h"
-#include "main/run_control.h"
 
 namespace {
-
-bool isSeparator(char c) {
-#ifdef _WIN32
-  return c == '/' || c == '\\';
-#else
-  return c == '/';
-#endif
-}
-
-// The end of the folder part of a path: the position of its last
-// separator, or npos.
-size_t lastSeparator(const std::string& path) {
-  for (size_t i = path.size(); i-- > 0;)
-    if (isSeparator(path[i])) return i;
-  return std::string::npos;
-}
-
-// The folder a path names its entry in, as typed ("" for the current one).
-std::string folderOf(const std::string& path) {
-  const size_t end = lastSeparator(path);
-  if (end == std::string::npos) return "";
-  return end == 0 ? path.substr(0, 1) : path.substr(0, end);
-}
-
-// The parent of a folder as typed: its path less its last part, or with
-// ".." added where its last part is "." or "..", or it is the current one.
-std::string parentOf(const std::string& folder) {
-  if (folder.empty()) return "..";
-  const size_t end = lastSeparator(folder);
-  const std::string last = end == std::string::npos ? folder : folder.substr(end + 1);
-  if (last == "." || last == "..") return folder + "/..";
-  return folderOf(folder);
-}
 
 bool endsWithIgnoringCase(const std::string& name, const char* end) {
   const size_t n = std::strlen(end);
   return name.size() >= n && sameNameIgnoringCase(name.c_str() + name.size() - n, end);
-}
-
-std::string trimSpaces(const std::string& text) {
-  const size_t begin = text.find_first_not_of(' ');
-  if (begin == std::string::npos) return "";
-  return text.substr(begin, text.find_last_not_of(' ') + 1 - begin);
 }
 
 bool isJoinTable(const std::string& name) {
@@ -74,56 +34,30 @@ bool isPrimitiveOf(FeatureKind kind, const std::string& name) {
   }
 }
 
-// A table the whole layer needs, opened or the run ended: path is where it
-// was looked for, as it is printed.
-TableHandle openNeededTable(const std::string& folder, const std::string& entry,
-                            const std::string& path) {
-  JoinedTableState state = TABLE_MISSING;
-  TableHandle table;
-  if (!entry.empty()) table = openJoinedTable(joinPath(folder, entry), state);
-  switch (state) {
-    case TABLE_OPENED: break;
-    case TABLE_MISSING: layerFailedExit("can't open " + path + " for reading");
-    case TABLE_INVALID: layerFailedExit("can't read " + path + ": not a valid VPF table");
-    case TABLE_UNREADABLE: layerFailedExit("can't read " + path);
+// A table the whole layer needs, the entry of folder found for it, or null
+// with why it cannot be read in failure: path is where it was looked for
+// (the entry's, where there is one), as it is printed.
+TableHandle openNeededTable(const std::string& entry, const std::string& path,
+                            std::string& failure) {
+  if (entry.empty()) {
+    failure = "can't open " + path + " for reading";
+    return nullptr;
   }
-  return table;
-}
-
-// One row of the feature class schema.
-struct SchemaRow {
-  std::string table1, table1Key, table2, table2Key;
-};
-
-// Every complete row of the coverage's schema, each name trimmed.
-std::vector<SchemaRow> readSchema(const std::string& coverage) {
-  const std::string entry = findEntry(coverage, "fcs");
-  const std::string path = joinPath(coverage, entry.empty() ? "fcs" : entry);
-  TableHandle table = openNeededTable(coverage, entry, path);
-  static const char* const kColumns[] = {"table1", "table1_key", "table2", "table2_key"};
-  RowPlan plan;
-  for (int k = 0; k < 4; ++k)
-    if (planColumn(*table, plan, kColumns[k], TEXT_COLUMN, k) < 0)
-      layerFailedExit(path + " has no text column " + kColumns[k]);
-  std::vector<SchemaRow> rows;
-  std::string text[4];
-  while (readPlannedRow(*table, plan, nullptr, nullptr, text))
-    rows.push_back(
-        {trimSpaces(text[0]), trimSpaces(text[1]), trimSpaces(text[2]), trimSpaces(text[3])});
-  if (readFailed(table->stream)) layerFailedExit("can't read " + path);
-  return rows;
+  return openWholeTable(path, failure);
 }
 
 // The first row of the schema that joins table1 to the kind's primitive,
-// or (where joinTables) to a join table; the run ends where none does.
-const SchemaRow& findJoin(const std::vector<SchemaRow>& schema, const std::string& table1,
-                          FeatureKind kind, bool joinTables, const std::string& coverage) {
+// or (where joinTables) to a join table; null, with why, where none does.
+const SchemaRow* findJoin(const std::vector<SchemaRow>& schema, const std::string& table1,
+                          FeatureKind kind, bool joinTables, const std::string& coverage,
+                          std::string& failure) {
   for (const SchemaRow& row : schema)
     if (sameNameIgnoringCase(row.table1.c_str(), table1.c_str()) &&
         (isPrimitiveOf(kind, row.table2) || (joinTables && isJoinTable(row.table2))))
-      return row;
+      return &row;
   const std::string entry = findEntry(coverage, "fcs");
-  layerFailedExit(joinPath(coverage, entry) + " has no geometry join for " + table1);
+  failure = joinPath(coverage, entry) + " has no geometry join for " + table1;
+  return nullptr;
 }
 
 // Reads the join table's rows, or leaves why it cannot be in joinFailure:
@@ -159,19 +93,21 @@ void readJoinTable(FeatureLayer& layer) {
                    [](const JoinRow& a, const JoinRow& b) { return a.key < b.key; });
 }
 
-// The library's tile reference: each tile's id and name.
-void readTileNames(FeatureLayer& layer) {
+// The library's tile reference: each tile's id and name; or why it cannot
+// be read.
+std::string readTileNames(FeatureLayer& layer) {
   const std::string& library = layer.library;
   const std::string folderEntry = findEntry(library, "tileref");
   const std::string folder = joinPath(library, folderEntry.empty() ? "tileref" : folderEntry);
   const std::string entry = folderEntry.empty() ? "" : findEntry(folder, "tileref.aft");
   const std::string path = joinPath(folder, entry.empty() ? "tileref.aft" : entry);
-  TableHandle table = openNeededTable(folder, entry, path);
+  std::string failure;
+  TableHandle table = openNeededTable(entry, path, failure);
+  if (table == nullptr) return failure;
   RowPlan plan;
-  if (planColumn(*table, plan, "id", KEY_COLUMN, 0) < 0)
-    layerFailedExit(path + " has no column id");
+  if (planColumn(*table, plan, "id", KEY_COLUMN, 0) < 0) return path + " has no column id";
   if (planColumn(*table, plan, "tile_name", TEXT_COLUMN, 0) < 0)
-    layerFailedExit(path + " has no column tile_name");
+    return path + " has no column tile_name";
   int64_t id;
   std::string name;
   for (;;) {
@@ -179,10 +115,32 @@ void readTileNames(FeatureLayer& layer) {
     if (!readPlannedRow(*table, plan, &id, nullptr, &name)) break;
     layer.tileNames.emplace_back(id, trimSpaces(name));
   }
-  if (readFailed(table->stream)) layerFailedExit("can't read " + path);
+  if (readFailed(table->stream)) return "can't read " + path;
+  return "";
 }
 
 }  // namespace
+
+std::string readFeatureSchema(const std::string& coverage, std::vector<SchemaRow>& rows) {
+  const std::string entry = findEntry(coverage, "fcs");
+  const std::string path = joinPath(coverage, entry.empty() ? "fcs" : entry);
+  std::string failure;
+  TableHandle table = openNeededTable(entry, path, failure);
+  if (table == nullptr) return failure;
+  static const char* const kColumns[] = {"feature_class", "table1", "table1_key", "table2",
+                                         "table2_key"};
+  RowPlan plan;
+  for (int k = 1; k < 5; ++k)
+    if (planColumn(*table, plan, kColumns[k], TEXT_COLUMN, k) < 0)
+      return path + " has no text column " + kColumns[k];
+  planColumn(*table, plan, kColumns[0], TEXT_COLUMN, 0);  // the class, where there is one
+  std::string text[5];
+  while (readPlannedRow(*table, plan, nullptr, nullptr, text))
+    rows.push_back({trimSpaces(text[0]), trimSpaces(text[1]), trimSpaces(text[2]),
+                    trimSpaces(text[3]), trimSpaces(text[4])});
+  if (readFailed(table->stream)) return "can't read " + path;
+  return "";
+}
 
 FeatureKind featureKind(const char* path) {
   const std::string name = path;
@@ -194,28 +152,34 @@ FeatureKind featureKind(const char* path) {
   return NO_FEATURES;
 }
 
-void openFeatureLayer(FeatureLayer& layer, const char* path, const Table& features) {
+std::string openFeatureLayer(FeatureLayer& layer, const char* path, const Table& features) {
   const std::string typed = path;
   layer.kind = featureKind(path);
-  const size_t separator = lastSeparator(typed);
-  layer.tableName = separator == std::string::npos ? typed : typed.substr(separator + 1);
+  layer.tableName = lastPathPart(typed);
   layer.coverage = folderOf(typed);
   layer.library = parentOf(layer.coverage);
 
-  const std::vector<SchemaRow> schema = readSchema(layer.coverage);
-  const SchemaRow& join = findJoin(schema, layer.tableName, layer.kind, true, layer.coverage);
-  layer.keyName = join.table1Key;
-  layer.keyColumn = findColumn(features, join.table1Key.c_str());
-  if (isPrimitiveOf(layer.kind, join.table2)) {
-    layer.primitive = join.table2;
+  std::string failure = readFeatureSchema(layer.coverage, layer.schema);
+  if (!failure.empty()) return failure;
+  const std::vector<SchemaRow>& schema = layer.schema;
+  const SchemaRow* join =
+      findJoin(schema, layer.tableName, layer.kind, true, layer.coverage, failure);
+  if (join == nullptr) return failure;
+  layer.keyName = join->table1Key;
+  layer.keyColumn = findColumn(features, join->table1Key.c_str());
+  if (isPrimitiveOf(layer.kind, join->table2)) {
+    layer.primitive = join->table2;
     layer.tileColumn = findColumn(features, "tile_id");
   } else {
-    layer.joinTable = join.table2;
-    layer.joinKeyName = join.table2Key;
-    const SchemaRow& second = findJoin(schema, join.table2, layer.kind, false, layer.coverage);
-    layer.primitive = second.table2;
-    layer.joinPrimitiveName = second.table1Key;
+    layer.joinTable = join->table2;
+    layer.joinKeyName = join->table2Key;
+    const SchemaRow* second =
+        findJoin(schema, join->table2, layer.kind, false, layer.coverage, failure);
+    if (second == nullptr) return failure;
+    layer.primitive = second->table2;
+    layer.joinPrimitiveName = second->table1Key;
     readJoinTable(layer);
   }
-  if (layer.tileColumn >= 0 || layer.joinHasTiles) readTileNames(layer);
+  if (layer.tileColumn >= 0 || layer.joinHasTiles) return readTileNames(layer);
+  return "";
 }

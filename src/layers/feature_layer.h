@@ -48,6 +48,16 @@ struct Tile {
   AreaTables areas;  // areas
 };
 
+// One row of a coverage's feature class schema (fcs), each name trimmed:
+// the feature class, and the two tables it joins by their key columns.
+struct SchemaRow {
+  std::string featureClass, table1, table1Key, table2, table2Key;
+};
+
+// Every complete row of the coverage's schema, or why it cannot be read
+// (as a layer's failure says it).
+std::string readFeatureSchema(const std::string& coverage, std::vector<SchemaRow>& rows);
+
 // One primitive a feature is drawn from.
 struct PrimitiveRef {
   Tile* tile;
@@ -56,9 +66,10 @@ struct PrimitiveRef {
 
 struct FeatureLayer {
   FeatureKind kind = NO_FEATURES;
-  std::string tableName;  // the feature table's file name, as typed
-  std::string coverage;   // its folder, as typed
-  std::string library;    // the coverage's parent
+  std::string tableName;          // the feature table's file name, as typed
+  std::string coverage;           // its folder, as typed
+  std::string library;            // the coverage's parent
+  std::vector<SchemaRow> schema;  // the coverage's fcs
   // The join: the primitive table as the schema names it, the feature
   // table's key column (and tile column), and for a join table its name,
   // columns and rows (by key, in row order), or why it cannot be read.
@@ -85,10 +96,11 @@ struct FeatureLayer {
 
 // Reads what every feature of the feature table at path (whose header has
 // been read) needs: the coverage's schema and the join it gives, the join
-// table, and where the keys carry tile ids, the tile reference. A schema
-// or tile reference that cannot be read, or a schema without a geometry
-// join for the table, ends the run (status 3). Not for complex features.
-void openFeatureLayer(FeatureLayer& layer, const char* path, const Table& features);
+// table, and where the keys carry tile ids, the tile reference. Returns ""
+// when the layer can be drawn, else why none of it can: a schema or tile
+// reference that cannot be read, or a schema without a geometry join for
+// the table. Not for complex features.
+std::string openFeatureLayer(FeatureLayer& layer, const char* path, const Table& features);
 
 // Draws the feature whose key columns held keys (keys[0] the join's key,
 // keys[1] the tile id where the feature table has one) into shape; a text

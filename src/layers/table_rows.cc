@@ -22,6 +22,18 @@ TableHandle openJoinedTable(const std::string& path, JoinedTableState& state) {
   return table;
 }
 
+TableHandle openWholeTable(const std::string& path, std::string& failure) {
+  JoinedTableState state = TABLE_MISSING;
+  TableHandle table = openJoinedTable(path, state);
+  switch (state) {
+    case TABLE_OPENED: break;
+    case TABLE_MISSING: failure = "can't open " + path + " for reading"; break;
+    case TABLE_INVALID: failure = "can't read " + path + ": not a valid VPF table"; break;
+    case TABLE_UNREADABLE: failure = "can't read " + path; break;
+  }
+  return table;
+}
+
 TableHandle openTableIn(const std::string& dir, const std::string& name, const std::string& where,
                         std::string& cause) {
   const std::string entry = findEntry(dir, name);

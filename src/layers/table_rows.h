@@ -16,6 +16,11 @@ enum JoinedTableState { TABLE_OPENED, TABLE_MISSING, TABLE_INVALID, TABLE_UNREAD
 // and table is null unless it is TABLE_OPENED.
 TableHandle openJoinedTable(const std::string& path, JoinedTableState& state);
 
+// Opens the table at path; null where it cannot, with why in failure as a
+// layer that needs it says so: "can't open PATH for reading", "can't read
+// PATH: not a valid VPF table" or "can't read PATH".
+TableHandle openWholeTable(const std::string& path, std::string& failure);
+
 // Opens the table named name (matched ignoring case) in the folder dir;
 // null where it cannot, with why in cause: "can't open NAME", "NAME is not
 // a valid VPF table" or "can't read NAME", NAME being name followed by

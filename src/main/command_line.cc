@@ -4,12 +4,13 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "main/run_control.h"
+#include "run/run_control.h"
 
 int32_t firstRec = -1;
 int32_t lastRec = 99999;
 bool laterEdition = false;
 OutputFormat outputFormat = FORMAT_DCW;
+const char* outputPath = nullptr;
 
 namespace {
 
@@ -45,12 +46,14 @@ OutputFormat formatNamed(const char* word) {
   if (std::strcmp(word, "json") == 0) return FORMAT_JSON;
   if (std::strcmp(word, "jsonl") == 0) return FORMAT_JSONL;
   if (std::strcmp(word, "geojson") == 0) return FORMAT_GEOJSON;
-  unknownValueExit("output format", word, "dcw, json, jsonl, geojson");
+  if (std::strcmp(word, "gpkg") == 0) return FORMAT_GPKG;
+  unknownValueExit("output format", word, "dcw, json, jsonl, geojson, gpkg");
 }
 
 // True for the words whose value pair is not counted against the limit.
 bool isUncountedOption(const char* word) {
-  return std::strcmp(word, "-e") == 0 || std::strcmp(word, "-o") == 0;
+  return std::strcmp(word, "-e") == 0 || std::strcmp(word, "-o") == 0 ||
+         std::strcmp(word, "-w") == 0;
 }
 
 }  // namespace
@@ -62,12 +65,21 @@ bool wordCountFits(int argc, char** argv) {
   return argc >= 2 && words <= 5;
 }
 
+bool asksForGeoPackage(int argc, char** argv) {
+  bool gpkg = false;
+  for (int i = 1; i <= argc - 3; ++i)
+    if (std::strcmp(argv[i], "-o") == 0) gpkg = std::strcmp(argv[i + 1], "gpkg") == 0;
+  return gpkg;
+}
+
 void readOptions(int argc, char** argv) {
   // Every run starts from the defaults, a second run in one process too.
   firstRec = -1;
   bool lastGiven = false;
   laterEdition = false;
   outputFormat = FORMAT_DCW;
+  outputPath = nullptr;
+  const char* rangeOption = nullptr;  // the first -f or -l
   // The word before the path and the path itself are never options, so an
   // option always has its value word after it.
   for (int i = 1; i <= argc - 3; ++i) {
@@ -76,8 +88,17 @@ void readOptions(int argc, char** argv) {
       lastRec = optionValue(argv[i + 1]);
       lastGiven = true;
     }
+    if ((std::strcmp(argv[i], "-f") == 0 || std::strcmp(argv[i], "-l") == 0) &&
+        rangeOption == nullptr)
+      rangeOption = argv[i];
     if (std::strcmp(argv[i], "-e") == 0) laterEdition = isLaterEdition(argv[i + 1]);
     if (std::strcmp(argv[i], "-o") == 0) outputFormat = formatNamed(argv[i + 1]);
+    if (std::strcmp(argv[i], "-w") == 0) outputPath = argv[i + 1];
+  }
+  // A GeoPackage holds whole tables, of a whole database at times.
+  if (outputFormat == FORMAT_GPKG && rangeOption != nullptr) {
+    std::fprintf(stderr, "%s selects rows of one table: not with -o gpkg\n", rangeOption);
+    usageExit();
   }
   // The dump stops writing at row 99999 unless told otherwise; data meant
   // for programs has every row.

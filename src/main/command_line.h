@@ -15,17 +15,27 @@ extern int32_t lastRec;   // default 99999 for the dump, every row for the other
 // default.
 extern bool laterEdition;
 
-// "-o FORMAT": the text dump, or one of the JSON outputs.
+// "-o FORMAT": the text dump, one of the JSON outputs, or a GeoPackage.
 extern OutputFormat outputFormat;
 
+// "-w FILE": the file the output goes to, nullptr for standard output.
+extern const char* outputPath;
+
 // True when the command line has one to five words after the program
-// name, not counting the "-e VALUE" and "-o VALUE" pairs among the option
-// words. Looks at the words only: their values are read by readOptions.
+// name, not counting the "-e VALUE", "-o VALUE" and "-w FILE" pairs among
+// the option words. Looks at the words only: their values are read by
+// readOptions.
 bool wordCountFits(int argc, char** argv);
 
-// Reads "-f N", "-l N", "-e EDITION" and "-o FORMAT" from the words before
-// the last two into firstRec, lastRec, laterEdition and outputFormat;
-// takes the usage exit on a value that is not a 32-bit number, an edition
-// other than 2407 and 600006, an unknown format, or a range whose last row
-// comes before its first.
+// True when the last "-o" among the option words asks for a GeoPackage,
+// whose path names a folder or a table (the other outputs open their
+// table before the options are read).
+bool asksForGeoPackage(int argc, char** argv);
+
+// Reads "-f N", "-l N", "-e EDITION", "-o FORMAT" and "-w FILE" from the
+// words before the last two into firstRec, lastRec, laterEdition,
+// outputFormat and outputPath; takes the usage exit on a value that is not
+// a 32-bit number, an edition other than 2407 and 600006, an unknown
+// format, a range whose last row comes before its first, or a record range
+// with -o gpkg, which writes whole tables.
 void readOptions(int argc, char** argv);

@@ -5,7 +5,7 @@
 
 #include "header/column_keys.h"
 #include "json/json_text.h"
-#include "main/run_control.h"
+#include "run/run_control.h"
 
 namespace {
 
@@ -44,7 +44,8 @@ const GeometrySource* openLayerDrawing(LayerDrawing& drawing, const char* path,
                                        const Table& table) {
   const FeatureKind kind = featureKind(path);
   if (kind == NO_FEATURES || kind == COMPLEX_FEATURES) return nullptr;
-  openFeatureLayer(drawing.layer, path, table);
+  const std::string failure = openFeatureLayer(drawing.layer, path, table);
+  if (!failure.empty()) layerFailedExit(failure);
   nextColumnKey(table, "string", drawing.stringKey);
   GeometrySource& source = drawing.source;
   source.keyColumn[0] = drawing.layer.keyColumn;

@@ -1,6 +1,7 @@
 // QuorlDCW: writes a text dump of one table file of a VPF database, or its
-// data as JSON.
-// Usage: QuorlDCW [-e edition] [-o format] [-f firstRec] [-l lastRec] DCWfile
+// data as JSON, or a database's feature tables as one GeoPackage.
+// Usage: QuorlDCW [-e edition] [-o format] [-w FILE] [-f firstRec] [-l lastRec] DCWfile
+//        QuorlDCW -o gpkg [-w FILE] PATH
 // (and QuorlDCW --help for every option)
 #include "main/run_dump.h"
 

@@ -10,10 +10,10 @@
 #include "json/json_rows.h"
 #include "main/command_line.h"
 #include "main/feature_drawing.h"
-#include "main/run_control.h"
 #include "output/held_text.h"
 #include "output/output_stream.h"
 #include "rows/table_stream.h"
+#include "run/run_control.h"
 
 void writeData(Table& table, const char* path, OutputFormat format) {
   useBinaryStandardOutput();

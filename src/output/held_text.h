@@ -1,16 +1,23 @@
 // Text held in memory until it is known to be wanted: a JSON row is held
 // until the row is known to be complete, so that a row cut by the end of
 // the data can be taken back. The buffer grows to the largest text held
-// at once and is reused; it never shrinks.
+// at once and is reused; it never shrinks. A buffer of a part of the run
+// (a GeoPackage layer's) goes with it.
 #pragma once
 
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
 
 struct HeldText {
   char* data = nullptr;
   size_t used = 0;
   size_t capacity = 0;
+
+  HeldText() = default;
+  HeldText(const HeldText&) = delete;
+  HeldText& operator=(const HeldText&) = delete;
+  ~HeldText() { std::free(data); }
 };
 
 // Called when memory for held text cannot be had; it does not return. The

@@ -1,5 +1,7 @@
 #include "output/output_stream.h"
 
+#include <cerrno>
+
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -8,9 +10,10 @@
 OutputStream standardOutput;
 OutputStream discardSink;
 
-void openOutputStreams() {
-  standardOutput.file = stdout;
+void openOutputStreams(std::FILE* file) {
+  standardOutput.file = file;
   standardOutput.failed = false;
+  standardOutput.error = 0;
   standardOutput.used = 0;
   discardSink.file = nullptr;
   discardSink.used = 0;
@@ -20,6 +23,7 @@ void flushOutput(OutputStream& out) {
   if (out.used == 0) return;
   if (!discards(out) && std::fwrite(out.buffer, 1, out.used, out.file) != out.used) {
     out.failed = true;
+    out.error = errno;
     out.file = nullptr;  // nothing more can be written, so nothing is formatted
   }
   out.used = 0;
@@ -53,13 +57,15 @@ void putBlock(OutputStream& out, const char* text, size_t n) {
   if (discards(out) || n == 0) return;
   if (std::fwrite(text, 1, n, out.file) != n) {
     out.failed = true;
+    out.error = errno;
     out.file = nullptr;
   }
 }
 
 void useBinaryStandardOutput() {
 #ifdef _WIN32
-  std::fflush(stdout);
-  _setmode(_fileno(stdout), _O_BINARY);
+  if (standardOutput.file == nullptr) return;
+  std::fflush(standardOutput.file);
+  _setmode(_fileno(standardOutput.file), _O_BINARY);
 #endif
 }

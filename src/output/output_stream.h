@@ -27,6 +27,7 @@ constexpr size_t OUTPUT_LINE_MAX = 3 * MAX_FIXED6_TEXT + 8;
 struct OutputStream {
   std::FILE* file = nullptr;
   bool failed = false;  // a write to the file came up short
+  int error = 0;        // the system's reason for that (errno)
   size_t used = 0;
   char buffer[OUTPUT_BUFFER_SIZE + OUTPUT_LINE_MAX];
 };
@@ -35,8 +36,9 @@ struct OutputStream {
 extern OutputStream standardOutput;
 extern OutputStream discardSink;
 
-// Points standardOutput at stdout and empties both streams.
-void openOutputStreams();
+// Points standardOutput at file (stdout, or the file of "-w FILE") and
+// empties both streams.
+void openOutputStreams(std::FILE* file = stdout);
 
 // Hands the buffered text to the file (or drops it in a sink) and empties
 // the buffer; records a short write in `failed`.

@@ -1,11 +1,10 @@
 // The few bit operations that differ between hosts: for the number text a
 // bit scan and products wider than 64 bits, for the JSON text a scan of 16
-// bytes at once. Each gives the same result on every host. Where the
-// compiler has builtins or a 128-bit integer type they are used; the plain
-// versions below serve the other hosts, and QUORL_PORTABLE_NUMBERS forces
-// them, so that a 64-bit build can test them as well. (The number text
-// stores its digits byte by byte from tables, so no store depends on the
-// host's byte order.)
+// bytes at once, for the GeoPackage little-endian stores. Each gives the same result on every host.
+// Where the compiler has builtins or a 128-bit integer type they are used; the plain versions below
+// serve the other hosts, and QUORL_PORTABLE_NUMBERS forces them, so that a 64-bit build can test
+// them as well. (The number text stores its digits byte by byte from tables, so no store depends on
+// the host's byte order.)
 #pragma once
 
 #include <cstdint>
@@ -108,6 +107,42 @@ inline void fullProduct(uint64_t a, uint64_t b, uint64_t& high, uint64_t& low) {
   low = static_cast<uint64_t>(p);
 #else
   fullProductPortable(a, b, high, low);
+#endif
+}
+
+// Stores v at p least significant byte first, the same bytes on every
+// host: a GeoPackage's numbers. Byte by byte, or one store where the
+// compiler says the host is little-endian (one store and a byte swap where
+// it is big-endian).
+inline void storeLittleEndianPortable(unsigned char* p, uint64_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
+}
+
+#if defined(__BYTE_ORDER__) && !defined(QUORL_PORTABLE_NUMBERS) && \
+    (__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ ||                  \
+     (__BYTE_ORDER__ == __ORDER_BIG_ENDIAN__ && defined(QUORL_HAVE_BIT_BUILTINS)))
+#define QUORL_KNOWN_BYTE_ORDER 1
+#endif
+
+inline void storeLittleEndian64(unsigned char* p, uint64_t v) {
+#ifdef QUORL_KNOWN_BYTE_ORDER
+#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  v = __builtin_bswap64(v);
+#endif
+  std::memcpy(p, &v, 8);
+#else
+  storeLittleEndianPortable(p, v, 8);
+#endif
+}
+
+inline void storeLittleEndian32(unsigned char* p, uint32_t v) {
+#ifdef QUORL_KNOWN_BYTE_ORDER
+#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  v = __builtin_bswap32(v);
+#endif
+  std::memcpy(p, &v, 4);
+#else
+  storeLittleEndianPortable(p, v, 4);
 #endif
 }
 

@@ -59,6 +59,25 @@ inline int64_t tablePosition(const TableStream& table) {
   return table.bufferStart + (table.next - table.buffer);
 }
 
+// Hands the next n bytes of the table to take(bytes, count) in pieces: as
+// they lie in the buffer, then as it is refilled. False, with readStatus
+// 0, where the data ends first.
+template <typename Take>
+bool takeInPieces(TableStream& table, int64_t n, Take take) {
+  for (;;) {
+    int64_t piece = table.end - table.next;
+    if (piece > n) piece = n;
+    take(table.next, static_cast<size_t>(piece));
+    table.next += piece;
+    n -= piece;
+    if (n == 0) return true;
+    if (!fillTable(table)) {
+      table.readStatus = 0;
+      return false;
+    }
+  }
+}
+
 // Takes n bytes without looking at them; false when the input ended first.
 bool skipBytes(TableStream& table, int64_t n);
 

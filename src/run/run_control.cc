@@ -1,8 +1,11 @@
-#include "main/run_control.h"
+#include "run/run_control.h"
 
+#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
+#include <cstring>
 
+#include "files/output_file.h"
 #include "output/output_stream.h"
 
 void writeBanner() {
@@ -27,9 +30,40 @@ void invalidTableExit() {
   endRun(EXIT_INVALID_TABLE);
 }
 
+namespace {
+
+// The name the output's failures give: FILE, or standard output.
+std::string outputName() {
+  return outputFilePending() && !outputFileName().empty() ? outputFileName() : "standard output";
+}
+
+}  // namespace
+
 void writeFailedExit() {
+  if (outputFilePending() && !outputFileName().empty())
+    outputFailedExit(std::strerror(standardOutput.error));
   std::fputs("can't write standard output\n", stderr);
   endRun(EXIT_IO_FAILED);
+}
+
+void outputFailedExit(const std::string& reason) {
+  writeMessageLine("can't write " + outputName() + ": " + reason);
+  endRun(EXIT_IO_FAILED);
+}
+
+int finishRunOutput(int status) {
+  const bool failed = standardOutputFailed();
+  if (!outputFilePending()) return status;
+  if (status > EXIT_INVALID_TABLE) {
+    discardOutputFile();
+    return status;
+  }
+  std::string reason = failed ? std::strerror(standardOutput.error) : commitOutputFile();
+  if (reason.empty()) return status;
+  const std::string name = outputName();
+  discardOutputFile();
+  writeMessageLine("can't write " + name + ": " + reason);
+  return EXIT_IO_FAILED;
 }
 
 void readFailedExit(const char* path) {
@@ -53,6 +87,8 @@ void layerFailedExit(const std::string& message) {
   endRun(EXIT_USAGE);
 }
 
+void stoppedExit() { endRun(EXIT_STOPPED); }
+
 void outOfMemoryExit() {
   std::fputs("out of memory\n", stderr);
   endRun(EXIT_IO_FAILED);
@@ -61,7 +97,9 @@ void outOfMemoryExit() {
 bool standardOutputFailed() {
   flushOutput(standardOutput);
   if (standardOutput.file != nullptr &&
-      (std::fflush(standardOutput.file) != 0 || std::ferror(standardOutput.file)))
+      (std::fflush(standardOutput.file) != 0 || std::ferror(standardOutput.file))) {
+    if (!standardOutput.failed) standardOutput.error = errno;
     standardOutput.failed = true;
+  }
   return standardOutput.failed;
 }
