@@ -37,21 +37,6 @@ OUT=$WORK/gpkg
 # The GeoPackages' last_change, so that each run writes the same file.
 export SOURCE_DATE_EPOCH=0
 
-# gen_coverage DIR: the generated coverage's library in DIR, made once for
-# this generator source, size and seed (as count_layer_instructions.sh
-# makes it).
-gen_coverage() {
-  local dir=$1 id
-  if [ ! -x "$WORK/gen_coverage" ] || [ "$HERE/gen_coverage.cc" -nt "$WORK/gen_coverage" ]; then
-    g++ -O2 -std=c++17 -ffp-contract=off -o "$WORK/gen_coverage" "$HERE/gen_coverage.cc"
-  fi
-  id="gen=$(sha256sum < "$HERE/gen_coverage.cc" | cut -c1-16) mb=$MB seed=$SEED"
-  if [ -d "$dir" ] && [ -f "$dir.info" ] && [ "$(sed -n 2p "$dir.info")" = "$id" ]; then return; fi
-  rm -rf "$dir"
-  { "$WORK/gen_coverage" "$MB" "$SEED" "$dir"; echo "$id"; } > "$dir.info.tmp"
-  mv "$dir.info.tmp" "$dir.info"
-}
-
 # feature_tables DIR: the feature tables of the library or coverage DIR,
 # one path a line, in the order of their lower-cased paths.
 feature_tables() {
@@ -139,7 +124,7 @@ else
 fi
 echo
 COV=$WORK/coverage-$MB
-gen_coverage "$COV"
+"$HERE/make_coverage.sh" "$WORK" "$MB" "$SEED" "$COV"
 echo "generated coverage $COV/GRID: $(head -1 "$COV.info")"
 compare "coverage-$MB" "$COV/GRID" yes "$COV/GRID/GRIDL.LFT" "$COV/GRID/GRIDA.AFT" "$COV/GRID/BLOCKA.AFT"
 rm -f "$OUT/time.txt" "$OUT/stderr.txt"

@@ -26,20 +26,6 @@ command -v valgrind >/dev/null || { echo "count_layer_instructions: needs valgri
 mkdir -p "$WORK"
 WORK=$(cd "$WORK" && pwd)
 
-# gen_coverage DIR: the generated coverage's library in DIR, made once for
-# this generator source, size and seed.
-gen_coverage() {
-  local dir=$1 id
-  if [ ! -x "$WORK/gen_coverage" ] || [ "$HERE/gen_coverage.cc" -nt "$WORK/gen_coverage" ]; then
-    g++ -O2 -std=c++17 -ffp-contract=off -o "$WORK/gen_coverage" "$HERE/gen_coverage.cc"
-  fi
-  id="gen=$(sha256sum < "$HERE/gen_coverage.cc" | cut -c1-16) mb=$MB seed=$SEED"
-  if [ -d "$dir" ] && [ -f "$dir.info" ] && [ "$(sed -n 2p "$dir.info")" = "$id" ]; then return; fi
-  rm -rf "$dir"
-  { "$WORK/gen_coverage" "$MB" "$SEED" "$dir"; echo "$id"; } > "$dir.info.tmp"
-  mv "$dir.info.tmp" "$dir.info"
-}
-
 # instructions ARGS...: the instructions of one run of the tool; "FAIL"
 # where the run's status is not 0.
 instructions() {
@@ -87,7 +73,7 @@ for t in ECR/COASTL.LFT ECR/ECRAREA.AFT HYD/SOUNDP.PFT; do
   fi
 done
 COV=$WORK/coverage-$MB
-gen_coverage "$COV"
+"$HERE/make_coverage.sh" "$WORK" "$MB" "$SEED" "$COV"
 echo "generated coverage: $(head -1 "$COV.info")"
 # Counts of layers that do not draw what was designed would mean nothing.
 python3 "$HERE/check_coverage.py" "$BIN" "$COV" | sed 's/^/  /' ||

@@ -46,10 +46,9 @@ std::string geometryTypeName(const LayerWriter& writer, bool& multi) {
 
 std::string indexName(const LayerWriter& writer) { return "rtree_" + writer.table.name + "_geom"; }
 
-// The triggers that keep the spatial index in step when a program later
-// inserts, updates or deletes features (GeoPackage 1.4, F.3): each one's
-// name and statement.
-std::vector<std::pair<std::string, std::string>> indexTriggers(const std::string& table) {
+// Adds to triggers those that keep table's spatial index in step when a
+// program later inserts, updates or deletes features (GeoPackage 1.4, F.3).
+void addIndexTriggers(const std::string& table, std::vector<TriggerRow>& triggers) {
   const std::string t = quotedName(table);
   const std::string i = quotedName("rtree_" + table + "_geom");
   const std::string box =
@@ -92,12 +91,11 @@ std::vector<std::pair<std::string, std::string>> indexTriggers(const std::string
                      " DELETE FROM " +
                      i + " WHERE id = OLD.fid; END"},
   };
-  std::vector<std::pair<std::string, std::string>> triggers;
   for (const auto& body : bodies) {
-    const std::string name = "rtree_" + table + "_geom_" + body.first;
-    triggers.emplace_back(name, "CREATE TRIGGER " + quotedName(name) + body.second);
+    std::string name = "rtree_" + table + "_geom_" + body.first;
+    std::string sql = "CREATE TRIGGER " + quotedName(name) + body.second;
+    triggers.push_back({std::move(name), table, std::move(sql)});
   }
-  return triggers;
 }
 
 // The scratch table that holds a layer's rows until its table is made: its
@@ -227,9 +225,7 @@ void endLayer(LayerWriter& writer) {
     runSql(db, "CREATE VIRTUAL TABLE " + quotedName(indexName(writer)) +
                    " USING rtree(id, minx, maxx, miny, maxy)");
     buildSpatialIndex(db, indexName(writer), writer.boxes);
-    for (auto& trigger : indexTriggers(table.name))
-      writer.gpkg->triggers.push_back(
-          {std::move(trigger.first), table.name, std::move(trigger.second)});
+    addIndexTriggers(table.name, writer.gpkg->triggers);
     z = writer.withHeights == 0 ? 0 : writer.withHeights == writer.drawn ? 1 : 2;
   }
   addLayerRows(writer, type, z);
